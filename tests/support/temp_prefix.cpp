@@ -1,0 +1,68 @@
+#include "support/temp_prefix.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempPrefix::TempPrefix() {
+    std::string tmpl = (fs::temp_directory_path() / "eudc-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    scratch_ = tmpl;
+    root_ = scratch_ / "prefix";
+    if (const char* old = std::getenv("WINEPREFIX")) {
+        hadOldPrefix_ = true;
+        oldPrefix_ = old;
+    }
+    setenv("WINEPREFIX", root_.c_str(), 1);
+    setenv("EUDC_HOST_FONTS", "0", 1);
+}
+
+TempPrefix::~TempPrefix() {
+    if (hadOldPrefix_)
+        setenv("WINEPREFIX", oldPrefix_.c_str(), 1);
+    else
+        unsetenv("WINEPREFIX");
+    std::error_code ec;
+    fs::remove_all(scratch_, ec);
+}
+
+void TempPrefix::InstallFixtureRegistry() const {
+    fs::create_directories(root_);
+    for (const char* name : {"system.reg", "user.reg", "userdef.reg"})
+        WriteFileBytes(root_ / name, ReadTestData(std::string("wine-prefix/") + name + ".gz"));
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadTestData(const std::string& relativePath) {
+    const fs::path path = fs::path(EUDC_TEST_DATA_DIR) / relativePath;
+    if (path.extension() != ".gz") return ReadFileBytes(path);
+    const std::string cmd = "gzip -dc '" + path.string() + "'";
+    FILE* pipe = popen(cmd.c_str(), "r");
+    if (!pipe) throw std::runtime_error("cannot run gzip");
+    std::string out;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+    if (pclose(pipe) != 0) throw std::runtime_error("cannot inflate " + path.string());
+    return out;
+}
+
+}  // namespace testsupport

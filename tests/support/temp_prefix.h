@@ -1,0 +1,34 @@
+// A throw-away prefix for one test: a fresh folder that WINEPREFIX points at while the object
+// lives. The prefix folder itself is not created, so tests can check that nothing was written.
+#pragma once
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+class TempPrefix {
+public:
+    TempPrefix();
+    ~TempPrefix();
+    TempPrefix(const TempPrefix&) = delete;
+    TempPrefix& operator=(const TempPrefix&) = delete;
+
+    const std::filesystem::path& root() const { return root_; }
+    // The scratch folder around the prefix; tests may put files of their own here.
+    const std::filesystem::path& scratch() const { return scratch_; }
+    // Creates the prefix folder with the fixture registry files (system.reg, user.reg, userdef.reg).
+    void InstallFixtureRegistry() const;
+
+private:
+    std::filesystem::path scratch_;
+    std::filesystem::path root_;
+    std::string oldPrefix_;
+    bool hadOldPrefix_ = false;
+};
+
+// The uncompressed bytes of a fixture file under tests/data (".gz" files are inflated).
+std::string ReadTestData(const std::string& relativePath);
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace testsupport
