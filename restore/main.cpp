@@ -1,1 +1,6 @@
-int main() { return 0; }
+#include "restore_app.h"
+
+int main(int argc, char** argv) {
+    CEudcRestoreApp app;
+    return app.Main(argc, argv);
+}

@@ -1,11 +1,15 @@
 #include "support/temp_prefix.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <unistd.h>
+
+#include "platform/winreg.h"
 
 namespace fs = std::filesystem;
 
@@ -37,6 +41,45 @@ void TempPrefix::InstallFixtureRegistry() const {
     fs::create_directories(root_);
     for (const char* name : {"system.reg", "user.reg", "userdef.reg"})
         WriteFileBytes(root_ / name, ReadTestData(std::string("wine-prefix/") + name + ".gz"));
+}
+
+void TempPrefix::SetWindowsVersion(const std::string& name) const {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        throw std::runtime_error("cannot create Software\\Wine");
+    const LONG rc = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                                   static_cast<DWORD>(name.size() + 1));
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) throw std::runtime_error("cannot set the Windows version");
+}
+
+std::string SnapshotTree(const fs::path& root) {
+    std::string out;
+    std::error_code ec;
+    if (!fs::exists(root, ec)) return "<absent>";
+    std::vector<fs::path> entries;
+    for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::none, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        entries.push_back(it->path());
+    std::sort(entries.begin(), entries.end());
+    for (const auto& p : entries) {
+        out += p.lexically_relative(root).string();
+        if (fs::is_symlink(p, ec)) {
+            out += " -> " + fs::read_symlink(p, ec).string();
+        } else if (fs::is_regular_file(p, ec)) {
+            out += " = " + ReadFileBytes(p);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string WindowsPath(const fs::path& hostPath) {
+    std::string s = "Z:" + fs::absolute(hostPath).string();
+    for (char& c : s)
+        if (c == '/') c = '\\';
+    return s;
 }
 
 std::string ReadFileBytes(const fs::path& path) {

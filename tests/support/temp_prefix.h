@@ -18,6 +18,8 @@ public:
     const std::filesystem::path& scratch() const { return scratch_; }
     // Creates the prefix folder with the fixture registry files (system.reg, user.reg, userdef.reg).
     void InstallFixtureRegistry() const;
+    // Sets Wine's Windows version ("winxp", "vista", ...) through the registry API.
+    void SetWindowsVersion(const std::string& name) const;
 
 private:
     std::filesystem::path scratch_;
@@ -26,8 +28,13 @@ private:
     bool hadOldPrefix_ = false;
 };
 
+// The Windows form (Z:\...) of a host path, for the A functions.
+std::string WindowsPath(const std::filesystem::path& hostPath);
+
 // The uncompressed bytes of a fixture file under tests/data (".gz" files are inflated).
 std::string ReadTestData(const std::string& relativePath);
+// Every file under root with its bytes, for checking that nothing changed.
+std::string SnapshotTree(const std::filesystem::path& root);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

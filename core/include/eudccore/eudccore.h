@@ -1,0 +1,3 @@
+// eudccore: every exported name of the library.
+#pragma once
+#include "eudccore/export.h"

@@ -1,0 +1,14 @@
+// The platform's test interface: lets tests steer what the real system would decide.
+// Not part of any installed header set.
+#pragma once
+#include <vector>
+
+#include "platform/wintypes.h"
+
+namespace platform::testing {
+
+// While on, Sleep records its argument instead of sleeping.
+void RecordSleeps(bool record);
+std::vector<DWORD> RecordedSleeps();
+
+}  // namespace platform::testing

@@ -1,0 +1,10 @@
+// The Win32 subset that the system uses.
+#pragma once
+#include "platform/wintypes.h"
+#include "platform/fileapi.h"
+#include "platform/winnls.h"
+#include "platform/winreg.h"
+#include "platform/sysinfo.h"
+#include "platform/shell.h"
+#include "platform/module.h"
+#include "platform/winuser.h"

@@ -1,0 +1,31 @@
+#include <chrono>
+#include <thread>
+
+#include "platform/sysinfo.h"
+#include "platform/testing.h"
+
+namespace {
+bool g_recordSleeps = false;
+std::vector<DWORD> g_sleeps;
+}  // namespace
+
+void Sleep(DWORD milliseconds) {
+    if (g_recordSleeps) {
+        g_sleeps.push_back(milliseconds);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+DWORD GetTickCount() {
+    using namespace std::chrono;
+    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+namespace platform::testing {
+void RecordSleeps(bool record) {
+    g_recordSleeps = record;
+    g_sleeps.clear();
+}
+std::vector<DWORD> RecordedSleeps() { return g_sleeps; }
+}  // namespace platform::testing

@@ -1,0 +1,30 @@
+#include "platform/app.h"
+
+#include "platform/module.h"
+#include "platform/resources.h"
+#include "text.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+int CWinApp::ExitInstance() { return 0; }
+int CWinApp::Run() { return ExitInstance(); }
+
+int CWinApp::Main(int argc, char** argv) {
+    m_hInstance = platform::GetOwnModuleHandle();
+    // The host hands over UTF-8; the program reads its command line in code page 950.
+    m_arguments.clear();
+    for (int i = 1; i < argc; ++i) m_arguments.push_back(platform::text::Utf8ToAnsi(argv[i]));
+    if (!InitInstance()) return ExitInstance();
+    return Run();
+}
+
+CWinApp* AfxGetApp() { return g_app; }

@@ -1,0 +1,37 @@
+// The backup file as the restore reads it: the checks before anything changes, the header kept in
+// one buffer for the whole restore, and the sections read on demand.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "backup_format.h"
+#include "foundation/exact_buffer.h"
+#include "foundation/os_file.h"
+
+class BackupFile {
+public:
+    // Opens the file and runs the checks in their order. 0 when the backup may be restored, else
+    // the number of the refusal; a refused backup leaves the file closed.
+    int Open(const char* path, int versionCode);
+    void Close();
+
+    const uint8_t* Header() const { return header_.data(); }
+    backup::SectionDescriptor TteDescriptor(int slot) const;
+    backup::SectionDescriptor ImeDescriptor() const;
+    const uint8_t* FontTable() const { return header_.data() + backup::kFontTableOffset; }
+    const uint8_t* UserBitmap() const { return header_.data() + backup::kUserBitmapOffset; }
+    const uint8_t* CharacterRecords() const { return header_.data() + backup::kCharRecordsOffset; }
+    // Whether the user manages the glyph of code U+E000 + index on the workstation.
+    bool IsUserManaged(int index) const;
+
+    // Seeks to the section and reads it with one Read into a buffer of its length; false when
+    // fewer bytes arrive.
+    bool ReadSection(const backup::SectionDescriptor& section, HExactBuffer& out);
+
+private:
+    backup::SectionDescriptor Descriptor(size_t offset) const;
+    bool SectionsFitFile(uint32_t fileLength) const;
+
+    OS_File file_;
+    std::vector<uint8_t> header_;
+};

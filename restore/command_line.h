@@ -1,0 +1,14 @@
+// The restore tool's command line.
+#pragma once
+#include <string>
+#include <vector>
+
+struct RestoreOptions {
+    bool silent = false;
+    std::string versionText;  // empty unless "Date:" is given
+};
+
+// Scans the arguments (after the program name) from first to last: "/Silent" in any letter case
+// sets the silent flag; an argument starting with "Date:" in any letter case sets the version text
+// to its rest (a later one wins); every other argument is ignored.
+RestoreOptions ParseCommandLine(const std::vector<std::string>& arguments);

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds eudcrestore, makes a sample backup, installs both into a scratch folder the way the tool
+# ships, runs it against a fresh demo prefix and shows what happened.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$root/build" >/dev/null
+cmake --build "$root/build" -j"$(nproc)" --target eudcrestore make_sample_backup >/dev/null
+
+scratch="$(mktemp -d /tmp/eudc-demo-XXXXXX)"
+tool="$scratch/tool"
+mkdir -p "$tool"
+cp -P "$root"/build/bin/eudcrestore "$root"/build/bin/libeudccore.so* "$tool/"
+"$root/build/tools/backup_writer/make_sample_backup" "$tool/TQClient.tqb"
+export WINEPREFIX="$scratch/prefix"
+export EUDC_HOST_FONTS=0
+
+echo "== backup: $tool/TQClient.tqb ($(stat -c %s "$tool/TQClient.tqb") bytes)"
+echo "== prefix: $WINEPREFIX"
+echo "== running: eudcrestore Date:demo-1"
+set +e
+"$tool/eudcrestore" "Date:demo-1"
+status=$?
+set -e
+echo "== exit status: $status"
+if [ -d "$WINEPREFIX" ]; then
+  echo "== the prefix now holds:"
+  (cd "$WINEPREFIX" && find . -type f | sort)
+  if [ -f "$WINEPREFIX/user.reg" ]; then
+    echo "== EUDC links (user.reg):"
+    sed -n '/^\[EUDC\\\\950\]/,/^$/p' "$WINEPREFIX/user.reg"
+  fi
+else
+  echo "== the prefix was not created (nothing was written)"
+fi
+echo "== scratch folder kept at $scratch"

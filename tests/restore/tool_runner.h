@@ -1,0 +1,23 @@
+// Runs the installed-style restore tool (program and library in one folder) as a separate process.
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/temp_prefix.h"
+
+namespace testsupport {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Copies eudcrestore and libeudccore beside each other into <scratch>/tool, puts the backup there
+// when given, and runs the program with the arguments against the test's prefix.
+ToolRun RunRestoreTool(const TempPrefix& prefix, const std::optional<std::string>& backup,
+                       const std::vector<std::string>& args = {});
+
+}  // namespace testsupport
