@@ -38,6 +38,8 @@
 #define REG_CREATED_NEW_KEY 0x00000001u
 #define REG_OPENED_EXISTING_KEY 0x00000002u
 
+// The W functions take and return the data of REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ values as
+// WCHAR arrays (sizes in bytes of those arrays); the A functions convert it to code page 950.
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR cls, DWORD options, REGSAM access,
@@ -52,6 +54,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BY
 LONG RegDeleteValueA(HKEY key, LPCSTR name);
 LONG RegDeleteValueW(HKEY key, LPCWSTR name);
 LONG RegDeleteKeyA(HKEY key, LPCSTR subKey);
+LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
                    LPBYTE data, LPDWORD dataSize);
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR cls,

@@ -1,0 +1,226 @@
+#include "hive_store.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <system_error>
+
+#include "../prefix.h"
+#include "reg_format.h"
+#include "reg_parse.h"
+
+namespace fs = std::filesystem;
+
+namespace platform::registry {
+
+namespace {
+
+// What tells one version of a hive file from another. Our saves make each new version's
+// modification time later than the one it replaces, so a rename that reuses an inode number
+// within the file system's timestamp granularity is still seen as a change.
+struct FileIdentity {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    int64_t mtimeNs = 0;
+
+    static FileIdentity From(const struct stat& st) {
+        FileIdentity id;
+        id.exists = true;
+        id.dev = st.st_dev;
+        id.ino = st.st_ino;
+        id.size = st.st_size;
+        id.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        return id;
+    }
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct HiveCache {
+    fs::path file;  // the prefix can change between calls (tests switch WINEPREFIX)
+    bool loaded = false;
+    FileIdentity identity;
+    std::unique_ptr<Hive> hive;  // null when the file is malformed
+    LONG error = ERROR_SUCCESS;
+};
+
+HiveCache& Cache(HiveId id) {
+    static HiveCache caches[2];
+    return caches[id == HiveId::Machine ? 0 : 1];
+}
+
+std::unique_ptr<Hive> EmptyHive(HiveId id) {
+    auto hive = std::make_unique<Hive>();
+    hive->prologue = NewHivePrologue(id);
+    return hive;
+}
+
+bool ReadAll(int fd, std::string& out, size_t sizeHint) {
+    out.clear();
+    out.reserve(sizeHint);
+    char buf[65536];
+    while (true) {
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        if (out.size() + static_cast<size_t>(n) > kMaxHiveFileSize) return false;
+        out.append(buf, static_cast<size_t>(n));
+    }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Brings the cache up to date with the file on disk.
+LONG Refresh(HiveId id) {
+    HiveCache& c = Cache(id);
+    const fs::path file = HiveFile(id);
+    if (c.loaded && c.file != file) c.loaded = false;
+
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) return ERROR_CANTREAD;
+        if (c.loaded && !c.identity.exists) return c.error;
+        c = HiveCache{file, true, FileIdentity{}, EmptyHive(id), ERROR_SUCCESS};
+        return ERROR_SUCCESS;
+    }
+    if (c.loaded && c.identity == FileIdentity::From(st)) return c.error;
+
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ERROR_CANTREAD;
+    struct stat fst;
+    std::string text;
+    const bool ok = fstat(fd, &fst) == 0 && S_ISREG(fst.st_mode) &&
+                    ReadAll(fd, text, static_cast<size_t>(fst.st_size));
+    close(fd);
+    if (!ok) return ERROR_CANTREAD;
+
+    c.file = file;
+    c.loaded = true;
+    c.identity = FileIdentity::From(fst);
+    c.hive = ParseHive(text);
+    // A malformed file stays as it is: every call on the hive fails until the file is mended.
+    c.error = c.hive ? ERROR_SUCCESS : ERROR_BADDB;
+    return c.error;
+}
+
+// The cross-process lock (flock on a file in the prefix's state folder). Opened anew for every
+// change: a descriptor inherited over fork would share the lock with the parent.
+class HiveLock {
+public:
+    bool Acquire() {
+        std::error_code ec;
+        const fs::path dir = prefix::StateDir();
+        fs::create_directories(dir, ec);
+        fd_ = open((dir / "registry.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) return false;
+        while (flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) return false;
+        }
+        return true;
+    }
+    ~HiveLock() {
+        if (fd_ >= 0) close(fd_);  // releases the lock
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Writes text to a sibling of the hive file, flushes it and renames it over the file.
+bool SaveFile(const fs::path& file, const std::string& text, const FileIdentity& previous, FileIdentity& saved) {
+    const fs::path tmp = file.parent_path() / (file.filename().string() + ".tmp-" + std::to_string(getpid()));
+    struct stat old;
+    const bool hadOld = stat(file.c_str(), &old) == 0;
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, hadOld ? (old.st_mode & 07777) : 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, text);
+    struct stat st;
+    if (ok && previous.exists && fstat(fd, &st) == 0) {
+        const int64_t now = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        if (now <= previous.mtimeNs) {
+            const int64_t later = previous.mtimeNs + 1;
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(later / 1000000000), static_cast<long>(later % 1000000000)}};
+            ok = futimens(fd, times) == 0;
+        }
+    }
+    ok = ok && fsync(fd) == 0 && fstat(fd, &st) == 0;
+    if (close(fd) != 0) ok = false;
+    if (ok) ok = rename(tmp.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        unlink(tmp.c_str());
+        return false;
+    }
+    // The folder is not flushed: after a crash the rename may be lost, but either version of
+    // the file is whole.
+    saved = FileIdentity::From(st);
+    return true;
+}
+
+}  // namespace
+
+std::mutex& RegistryMutex() {
+    static std::mutex m;
+    return m;
+}
+
+fs::path HiveFile(HiveId id) { return prefix::Root() / (id == HiveId::Machine ? "system.reg" : "user.reg"); }
+
+LONG ReadHive(HiveId id, const std::function<LONG(const Hive&)>& read) {
+    const LONG rc = Refresh(id);
+    if (rc != ERROR_SUCCESS) return rc;
+    return read(*Cache(id).hive);
+}
+
+LONG ChangeHive(HiveId id, const HiveChange& change) {
+    LONG rc = Refresh(id);
+    if (rc != ERROR_SUCCESS) return rc;
+    bool changed = false;
+    // A call that would change nothing (or fails) on the current state neither creates the
+    // prefix nor takes the lock.
+    rc = change(*Cache(id).hive, false, changed);
+    if (rc != ERROR_SUCCESS || !changed) return rc;
+
+    if (!prefix::EnsureExists()) return ERROR_CANTWRITE;
+    HiveLock lock;
+    if (!lock.Acquire()) return ERROR_CANTWRITE;
+    rc = Refresh(id);
+    if (rc != ERROR_SUCCESS) return rc;
+    HiveCache& c = Cache(id);
+    changed = false;
+    rc = change(*c.hive, false, changed);
+    if (rc != ERROR_SUCCESS || !changed) return rc;
+    rc = change(*c.hive, true, changed);
+    if (rc != ERROR_SUCCESS) {
+        c.loaded = false;  // whatever was half done is read again from the file
+        return rc;
+    }
+    SerializedHive out = Serialize(*c.hive);
+    FileIdentity saved;
+    if (!SaveFile(c.file, out.text, c.identity, saved)) {
+        c.loaded = false;
+        return ERROR_CANTWRITE;
+    }
+    Commit(out);
+    c.identity = saved;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace platform::registry

@@ -1,0 +1,35 @@
+// The hives of the current prefix as this process sees them: loaded on first use, reloaded when
+// their file changed on disk, and saved under a lock shared by all our processes.
+//
+// Wine's own wineserver keeps the registry in memory and writes it back when it exits, so it
+// must not be running on the prefix while we change the files: it would overwrite our changes.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <mutex>
+
+#include "platform/wintypes.h"
+#include "hive.h"
+
+namespace platform::registry {
+
+// Guards every hive and handle of this process; held by each registry call from start to end.
+std::mutex& RegistryMutex();
+
+std::filesystem::path HiveFile(HiveId id);
+
+// Calls read with the hive, reloaded first when its file changed. A missing file is an empty
+// hive (nothing is created); a malformed one gives ERROR_BADDB and read is not called.
+LONG ReadHive(HiveId id, const std::function<LONG(const Hive&)>& read);
+
+// A change is made in two passes over the hive: with apply false the function only checks (no
+// change to the hive) and sets changed when the hive would change; with apply true it makes the
+// change. When something is to change, the prefix is created if needed, the cross-process lock
+// taken, the hive reloaded if another process saved it meanwhile, the change applied again on
+// that state and the hive saved: written to a sibling file, flushed, and renamed over the
+// original. Returns the function's result, or ERROR_CANTWRITE when the save failed (the change
+// is then dropped from memory too).
+using HiveChange = std::function<LONG(Hive& hive, bool apply, bool& changed)>;
+LONG ChangeHive(HiveId id, const HiveChange& change);
+
+}  // namespace platform::registry
