@@ -8,3 +8,4 @@
 #include "platform/shell.h"
 #include "platform/module.h"
 #include "platform/winuser.h"
+#include "platform/wingdi.h"

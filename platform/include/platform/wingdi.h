@@ -1,0 +1,261 @@
+// GDI: device contexts, logical fonts and font enumeration.
+#pragma once
+#include "platform/wintypes.h"
+
+#ifndef _WIN32
+
+struct HDC__;
+typedef HDC__* HDC;
+struct HFONT__;
+typedef HFONT__* HFONT;
+struct HBITMAP__;
+typedef HBITMAP__* HBITMAP;
+struct HRGN__;
+typedef HRGN__* HRGN;
+// As with STRICT in the SDK: every GDI handle converts to HGDIOBJ without a cast.
+typedef void* HGDIOBJ;
+
+#ifndef ERROR_INVALID_WINDOW_HANDLE
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#endif
+
+#define LF_FACESIZE 32
+#define LF_FULLFACESIZE 64
+
+// Character sets (lfCharSet, tmCharSet).
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define SYMBOL_CHARSET 2
+#define MAC_CHARSET 77
+#define SHIFTJIS_CHARSET 128
+#define HANGEUL_CHARSET 129
+#define HANGUL_CHARSET 129
+#define JOHAB_CHARSET 130
+#define GB2312_CHARSET 134
+#define CHINESEBIG5_CHARSET 136
+#define GREEK_CHARSET 161
+#define TURKISH_CHARSET 162
+#define VIETNAMESE_CHARSET 163
+#define HEBREW_CHARSET 177
+#define ARABIC_CHARSET 178
+#define BALTIC_CHARSET 186
+#define RUSSIAN_CHARSET 204
+#define THAI_CHARSET 222
+#define EASTEUROPE_CHARSET 238
+#define OEM_CHARSET 255
+
+// Font types passed to a font enumeration callback.
+#define RASTER_FONTTYPE 0x0001
+#define DEVICE_FONTTYPE 0x0002
+#define TRUETYPE_FONTTYPE 0x0004
+
+// lfOutPrecision
+#define OUT_DEFAULT_PRECIS 0
+#define OUT_STRING_PRECIS 1
+#define OUT_CHARACTER_PRECIS 2
+#define OUT_STROKE_PRECIS 3
+#define OUT_TT_PRECIS 4
+#define OUT_DEVICE_PRECIS 5
+#define OUT_RASTER_PRECIS 6
+#define OUT_TT_ONLY_PRECIS 7
+#define OUT_OUTLINE_PRECIS 8
+
+// lfClipPrecision
+#define CLIP_DEFAULT_PRECIS 0
+#define CLIP_CHARACTER_PRECIS 1
+#define CLIP_STROKE_PRECIS 2
+#define CLIP_LH_ANGLES 0x10
+
+// lfQuality
+#define DEFAULT_QUALITY 0
+#define DRAFT_QUALITY 1
+#define PROOF_QUALITY 2
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+
+// lfPitchAndFamily
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+#define FF_DONTCARE 0x00
+#define FF_ROMAN 0x10
+#define FF_SWISS 0x20
+#define FF_MODERN 0x30
+#define FF_SCRIPT 0x40
+#define FF_DECORATIVE 0x50
+
+// tmPitchAndFamily (TMPF_FIXED_PITCH set means a variable-pitch font, as in the SDK).
+#define TMPF_FIXED_PITCH 0x01
+#define TMPF_VECTOR 0x02
+#define TMPF_TRUETYPE 0x04
+#define TMPF_DEVICE 0x08
+
+// lfWeight
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_EXTRALIGHT 200
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define FW_EXTRABOLD 800
+#define FW_HEAVY 900
+#define FW_ULTRALIGHT FW_EXTRALIGHT
+#define FW_REGULAR FW_NORMAL
+#define FW_DEMIBOLD FW_SEMIBOLD
+#define FW_ULTRABOLD FW_EXTRABOLD
+#define FW_BLACK FW_HEAVY
+
+// ntmFlags
+#define NTM_ITALIC 0x00000001
+#define NTM_BOLD 0x00000020
+#define NTM_REGULAR 0x00000040
+#define NTM_NONNEGATIVE_AC 0x00010000
+#define NTM_PS_OPENTYPE 0x00020000
+#define NTM_TT_OPENTYPE 0x00040000
+#define NTM_MULTIPLEMASTER 0x00080000
+#define NTM_TYPE1 0x00100000
+#define NTM_DSIG 0x00200000
+
+struct LOGFONTA {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+};
+typedef LOGFONTA* PLOGFONTA;
+typedef LOGFONTA* LPLOGFONTA;
+
+struct LOGFONTW {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    WCHAR lfFaceName[LF_FACESIZE];
+};
+typedef LOGFONTW* PLOGFONTW;
+typedef LOGFONTW* LPLOGFONTW;
+
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+typedef TEXTMETRICA* PTEXTMETRICA;
+typedef TEXTMETRICA* LPTEXTMETRICA;
+
+// The SDK repeats TEXTMETRICA's fields here rather than nesting the struct; so do we.
+struct NEWTEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+    DWORD ntmFlags;
+    UINT ntmSizeEM;
+    UINT ntmCellHeight;
+    UINT ntmAvgWidth;
+};
+typedef NEWTEXTMETRICA* PNEWTEXTMETRICA;
+typedef NEWTEXTMETRICA* LPNEWTEXTMETRICA;
+
+struct FONTSIGNATURE {
+    DWORD fsUsb[4];
+    DWORD fsCsb[2];
+};
+typedef FONTSIGNATURE* PFONTSIGNATURE;
+typedef FONTSIGNATURE* LPFONTSIGNATURE;
+
+struct NEWTEXTMETRICEXA {
+    NEWTEXTMETRICA ntmTm;
+    FONTSIGNATURE ntmFontSig;
+};
+
+struct ENUMLOGFONTEXA {
+    LOGFONTA elfLogFont;
+    BYTE elfFullName[LF_FULLFACESIZE];
+    BYTE elfStyle[LF_FACESIZE];
+    BYTE elfScript[LF_FACESIZE];
+};
+typedef ENUMLOGFONTEXA* LPENUMLOGFONTEXA;
+
+static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA as in the SDK");
+static_assert(offsetof(LOGFONTA, lfFaceName) == 28, "LOGFONTA as in the SDK");
+static_assert(offsetof(LOGFONTW, lfFaceName) == 28, "LOGFONTW as in the SDK");
+static_assert(sizeof(TEXTMETRICA) == 56, "TEXTMETRICA as in the SDK");
+static_assert(offsetof(NEWTEXTMETRICA, ntmFlags) == 56, "NEWTEXTMETRICA as in the SDK");
+static_assert(sizeof(NEWTEXTMETRICA) == 72, "NEWTEXTMETRICA as in the SDK");
+static_assert(sizeof(NEWTEXTMETRICEXA) == 96, "NEWTEXTMETRICEXA as in the SDK");
+static_assert(sizeof(ENUMLOGFONTEXA) == 188, "ENUMLOGFONTEXA as in the SDK");
+
+// The callback receives an ENUMLOGFONTEXA and a NEWTEXTMETRICEXA behind these pointers.
+typedef int(CALLBACK* FONTENUMPROCA)(const LOGFONTA* logFont, const TEXTMETRICA* metrics, DWORD fontType,
+                                     LPARAM param);
+
+// GetDC(NULL) gives a device context for the screen; there are no windows, so any other HWND fails
+// with ERROR_INVALID_WINDOW_HANDLE. ReleaseDC returns 1 for a DC from GetDC and 0 otherwise.
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+// A memory DC compatible with dc (NULL: with the screen). DeleteDC deletes memory DCs only.
+HDC CreateCompatibleDC(HDC dc);
+BOOL DeleteDC(HDC dc);
+
+// Calls proc once per matching face and character set (per family when lfFaceName is empty) until it
+// returns 0; returns the last value proc returned, 1 when nothing matched, 0 for a bad DC or argument.
+int EnumFontFamiliesExA(HDC dc, LPLOGFONTA logFont, FONTENUMPROCA proc, LPARAM param, DWORD flags);
+
+BOOL EnableEUDC(BOOL enable);
+
+#endif  // _WIN32
