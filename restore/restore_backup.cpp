@@ -1,20 +1,47 @@
 #include "restore_backup.h"
 
+#include <cstring>
+#include <string>
+
 #include "backup_file.h"
 #include "character_records.h"
 #include "common/version_code.h"
+#include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
+#include "foundation/tmp_file.h"
+#include "platform/fileapi.h"
 
 namespace {
 
-// Reads every present TTE section in slot order. The slots' files are not yet replaced.
+// One slot: the section goes through a temporary file into ReplaceTTE, which rebuilds the slot's
+// TTE file from the template with the section's glyphs. Nothing here is reported.
+void RestoreSlot(BackupFile& backup, int slot) {
+    const backup::SectionDescriptor section = backup.TteDescriptor(slot);
+    if (!section.present()) return;
+    HExactBuffer bytes;
+    backup.ReadSection(section, bytes);
+
+    HTmpFile temporary;
+    temporary.Configure(0, nullptr, false, false);
+    temporary.Write(bytes.GetBuffer(0), static_cast<uint32_t>(bytes.GetLength()));
+    const std::string name = temporary.GetFileName() ? temporary.GetFileName() : "";
+    temporary.Close();
+    if (name.empty()) return;
+    if (TteUpdate* fonts = Get_TteUpdate()) fonts->ReplaceTTE(slot, name.c_str(), false);
+    DeleteFileA(name.c_str());
+}
+
+// Starts the font manager with the backup's font-slot table, which links the slots under
+// EUDC\950, then replaces the TTE file of every slot the backup carries. The font manager
+// stays alive until the end of the restore.
 void FontPhase(BackupFile& backup, bool /*keepUserGlyphs*/) {
-    for (int slot = 0; slot < backup::kSlotCount; ++slot) {
-        const backup::SectionDescriptor section = backup.TteDescriptor(slot);
-        if (!section.present()) continue;
-        HExactBuffer bytes;
-        backup.ReadSection(section, bytes);
-    }
+    _TQFontData_Struc1 table[kFontSlotCount];
+    static_assert(sizeof table == backup::kFontTableSize);
+    std::memcpy(table, backup.FontTable(), sizeof table);
+    TteUpdate_Init(TSM_SystemFolders);
+    if (TteUpdate* fonts = Get_TteUpdate()) fonts->Write_FontTTE(table);
+
+    for (int slot = 0; slot < backup::kSlotCount; ++slot) RestoreSlot(backup, slot);
 }
 
 // Reads the input-method section. liu.box and the registration are not yet written.
@@ -36,6 +63,7 @@ int RestoreBackup(const char* path, bool keepUserGlyphs) {
 
     FontPhase(backup, keepUserGlyphs);
     InputMethodPhase(backup);
+    TteUpdate_Uninit();
 
     restore::SetCharacterSource(nullptr);
     return 0;

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need (only those missing).
 set -euo pipefail
 packages=(g++ cmake make pkg-config gzip libgtest-dev libgmock-dev googletest libbenchmark-dev
-          libfreetype-dev)
+          libfreetype-dev libfontconfig-dev opentype-sanitizer)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -13,8 +13,9 @@ namespace testsupport {
 
 ToolRun RunRestoreTool(const TempPrefix& prefix, const std::optional<std::string>& backup,
                        const std::vector<std::string>& args) {
+    // The build's program folder, unless the environment names another (an installed tree).
     const char* binDir = std::getenv("EUDC_BIN_DIR");
-    if (!binDir) throw std::runtime_error("EUDC_BIN_DIR is not set");
+    if (!binDir) binDir = EUDC_BIN_DIR;
     const fs::path tool = prefix.scratch() / "tool";
     fs::create_directories(tool);
     for (const auto& entry : fs::directory_iterator(binDir)) {

@@ -1,3 +1,9 @@
 // eudccore: every exported name of the library.
 #pragma once
 #include "eudccore/export.h"
+#include "eudccore/font_slot.h"
+#include "eudccore/as400_2_code.h"
+#include "eudccore/tte_install.h"
+#include "eudccore/lock_eudc.h"
+#include "eudccore/eudc_registry.h"
+#include "eudccore/tte_update.h"

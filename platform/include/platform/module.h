@@ -9,7 +9,10 @@
 
 // NULL names the program; otherwise a handle from GetModuleHandleA or GetOwnModuleHandle.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// NULL gives the program; "kernel32.dll" (any case) the system module that GetProcAddress serves.
 HMODULE GetModuleHandleA(LPCSTR moduleName);
+typedef void (*FARPROC)();
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 
 // A module's resources: type by name ("TTE", "DLL") or number, resource by number or name.
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);

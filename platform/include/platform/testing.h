@@ -12,3 +12,13 @@ void RecordSleeps(bool record);
 std::vector<DWORD> RecordedSleeps();
 
 }  // namespace platform::testing
+
+namespace platform::testing {
+
+// The next `count` calls of EnableEUDC(FALSE) fail as if another process held the switch.
+void FailEnableEudc(int count);
+// Every EnableEUDC call since the last reset, by argument.
+std::vector<BOOL> EnableEudcCalls();
+void ResetEnableEudcLog();
+
+}  // namespace platform::testing

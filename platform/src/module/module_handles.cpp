@@ -2,6 +2,8 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -66,6 +68,8 @@ bool FindModule(uintptr_t base, ModuleInfo& out) {
 
 namespace platform {
 
+HMODULE Kernel32Handle();
+
 HMODULE GetOwnModuleHandle() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&GetOwnModuleHandle), &info) == 0) return nullptr;
@@ -76,8 +80,10 @@ HMODULE GetOwnModuleHandle() {
 
 HMODULE GetModuleHandleA(LPCSTR moduleName) {
     if (moduleName != nullptr) {
-        // Only the program is looked up by name here; the library finds itself with GetOwnModuleHandle.
-        SetLastError(ERROR_FILE_NOT_FOUND);
+        if (strcasecmp(moduleName, "kernel32.dll") == 0 || strcasecmp(moduleName, "kernel32") == 0)
+            return platform::Kernel32Handle();
+        // Other modules are not looked up by name; the library finds itself with GetOwnModuleHandle.
+        SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
     ModuleInfo info;

@@ -1,0 +1,148 @@
+// Resolution of a slot's TTE file name into a full path.
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "common/process_version.h"
+#include "common/registry_helpers.h"
+#include "eudccore/eudc_registry.h"
+#include "platform/module.h"
+#include "platform/shell.h"
+#include "platform/sysinfo.h"
+#include "platform/winnls.h"
+
+namespace {
+
+// Directory tokens, code page 950.
+const char kTokenWindows[] = "Windows\xA5\xD8\xBF\xFD";                         // "Windows目錄"
+const char kTokenSystem[] = "Windows_System\xA5\xD8\xBF\xFD";                   // "Windows_System目錄"
+const char kTokenFonts[] = "Windows_Fonts\xA5\xD8\xBF\xFD";                     // "Windows_Fonts目錄"
+const char kTokenShared[] = "\xA6@\xA5\xCE\xA4\xE5\xA5\xF3\xA5\xD8\xBF\xFD";  // "共用文件目錄"
+
+std::string ShellFolder(int csidl) {
+    LPITEMIDLIST pidl = nullptr;
+    char path[MAX_PATH] = {};
+    if (SHGetSpecialFolderLocation(nullptr, csidl, &pidl) == S_OK && pidl) {
+        SHGetPathFromIDListA(pidl, path);
+        CoTaskMemFree(pidl);
+    }
+    return path;
+}
+
+std::string WithoutTrailingSlash(std::string s) {
+    if (!s.empty() && s.back() == '\\') s.pop_back();
+    return s;
+}
+
+// folder + "\" unless it already ends in one + name.
+std::string Join(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && folder.back() == '\\') return folder + name;
+    return folder + "\\" + name;
+}
+
+std::string WindowsDirectory(int versionCode) {
+    char dir[MAX_PATH] = {};
+    UINT n = 0;
+    if (versionCode >= 13 && versionCode <= 15) {
+        // The shared Windows directory of a terminal server, where the system has one.
+        using Fn = UINT (*)(LPSTR, UINT);
+        if (auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWindowsDirectoryA")))
+            n = fn(dir, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) n = 0;
+    }
+    if (n == 0 && GetWindowsDirectoryA(dir, MAX_PATH) >= MAX_PATH) dir[0] = '\0';
+    return dir;
+}
+
+std::string SystemDirectory() {
+    char dir[250] = {};
+    if (GetSystemDirectoryA(dir, sizeof dir) >= sizeof dir) dir[0] = '\0';
+    return dir;
+}
+
+bool SpecialFolderIsCommonAppData() {
+    DWORD value = 0;
+    return eudc::RegReadDword(HKEY_LOCAL_MACHINE, "Software\\Velmora\\TQFontClient", "SpecialFolder", &value) &&
+           value == 1;
+}
+
+// Index of the last '\' that is not the trail byte of a double-byte character; npos when none.
+size_t LastSeparator(const std::string& path) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+            continue;
+        }
+        if (path[i] == '\\') last = i;
+    }
+    return last;
+}
+
+// The resolution itself; the result may be longer than a path buffer holds.
+bool Resolve(std::string& path, _TerminalServiceMode_ mode) {
+    while (!path.empty() && std::isspace(static_cast<unsigned char>(path.back()))) path.pop_back();
+    const size_t sep = LastSeparator(path);
+    const std::string dir = sep == std::string::npos ? std::string() : path.substr(0, sep);
+    const std::string file = sep == std::string::npos ? path : path.substr(sep + 1);
+
+    if (mode == TSM_UserAppData) {
+        path = Join(ShellFolder(CSIDL_APPDATA), file);
+        return true;
+    }
+    if (mode == TSM_CommonAppData || mode == TSM_CommonAppData2) {
+        path = Join(ShellFolder(CSIDL_COMMON_APPDATA), file);
+        return true;
+    }
+    const int version = eudc::WindowsVersionCode();
+    if (version == 16 || version == 21 || dir == kTokenShared) {
+        const int folder = SpecialFolderIsCommonAppData() ? CSIDL_COMMON_APPDATA : CSIDL_COMMON_DOCUMENTS;
+        path = Join(ShellFolder(folder), file);
+        return true;
+    }
+    const std::string windows = WithoutTrailingSlash(WindowsDirectory(version));
+    const std::string system = WithoutTrailingSlash(SystemDirectory());
+    if (!dir.empty()) {
+        if (dir == kTokenWindows)
+            path = windows + "\\" + file;
+        else if (dir == kTokenSystem)
+            path = system + "\\" + file;
+        else if (dir == kTokenFonts)
+            path = windows + "\\FONTS\\" + file;
+        else
+            return true;  // an ordinary path stays as it is
+        return !file.empty();
+    }
+    if (version >= 11 && version <= 15)
+        path = windows + "\\FONTS\\" + file;
+    else
+        path = windows + "\\" + file;
+    return true;
+}
+
+}  // namespace
+
+bool EudcRegistry::CaculateTTE(char* path, _TerminalServiceMode_ mode) {
+    if (!path) return false;
+    std::string resolved(path, strnlen(path, kPathSize - 1));
+    const bool ok = Resolve(resolved, mode);
+    if (resolved.size() > kPathSize - 1) {
+        // Would not fit the 260-byte buffer: refused, the slot then counts as having no TTE file.
+        path[0] = '\0';
+        return false;
+    }
+    std::memcpy(path, resolved.c_str(), resolved.size() + 1);
+    return ok;
+}
+
+bool EudcRegistry::Trans_2_RealTteFileName(const _TQFontData_Struc1* record, char* out, _TerminalServiceMode_ mode) {
+    if (!record || !out) return false;
+    const size_t n = strnlen(record->TteFileName, sizeof record->TteFileName);
+    if (n == 0) {
+        out[0] = '\0';
+        return false;
+    }
+    std::memcpy(out, record->TteFileName, n);
+    out[n] = '\0';
+    return CaculateTTE(out, mode);
+}
