@@ -1,0 +1,19 @@
+#include "files/file_object.h"
+
+#include <unistd.h>
+
+#include "platform/fileapi.h"
+
+namespace platform::files {
+
+FileObject::~FileObject() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::shared_ptr<FileObject> LookupFile(HANDLE h) {
+    std::shared_ptr<FileObject> file = handles::LookupAs<FileObject>(h);
+    if (!file) SetLastError(ERROR_INVALID_HANDLE);
+    return file;
+}
+
+}  // namespace platform::files

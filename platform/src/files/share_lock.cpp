@@ -1,0 +1,77 @@
+#include "files/share_lock.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/fileapi.h"
+
+namespace platform::files {
+
+namespace {
+
+// Far above any file this system handles, still a valid lock offset.
+constexpr off_t kMarkerBase = static_cast<off_t>(0x7FFFFFFF00000000LL);
+
+enum Marker { kHasRead, kHasWrite, kHasDelete, kDeniesRead, kDeniesWrite, kDeniesDelete, kMarkerCount };
+
+bool SetMarker(int fd, int marker, short type) {
+    struct flock fl = {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kMarkerBase + marker;
+    fl.l_len = 1;
+    return fcntl(fd, F_OFD_SETLK, &fl) == 0;
+}
+
+// True when a description other than fd's holds marker.
+bool HeldByOther(int fd, int marker) {
+    struct flock fl = {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kMarkerBase + marker;
+    fl.l_len = 1;
+    if (fcntl(fd, F_OFD_GETLK, &fl) != 0) return false;
+    return fl.l_type != F_UNLCK;
+}
+
+}  // namespace
+
+bool AcquireShare(int fd, const ShareRequest& r) {
+    bool mine[kMarkerCount] = {};
+    mine[kHasRead] = r.read;
+    mine[kHasWrite] = r.write;
+    mine[kHasDelete] = r.del;
+    mine[kDeniesRead] = !(r.share & FILE_SHARE_READ);
+    mine[kDeniesWrite] = !(r.share & FILE_SHARE_WRITE);
+    mine[kDeniesDelete] = !(r.share & FILE_SHARE_DELETE);
+    for (int m = 0; m < kMarkerCount; ++m) {
+        if (mine[m] && !SetMarker(fd, m, F_RDLCK)) {
+            // A descriptor that cannot take read locks (not readable, or a file system without
+            // locks) cannot announce itself; such a handle goes unchecked rather than failing.
+            for (int k = 0; k < m; ++k)
+                if (mine[k]) SetMarker(fd, k, F_UNLCK);
+            return true;
+        }
+    }
+    // Each marker of ours conflicts with its counterpart held by someone else.
+    static constexpr int kOpposite[kMarkerCount] = {kDeniesRead, kDeniesWrite, kDeniesDelete,
+                                                    kHasRead,    kHasWrite,    kHasDelete};
+    bool conflict = false;
+    for (int m = 0; m < kMarkerCount && !conflict; ++m)
+        conflict = mine[m] && HeldByOther(fd, kOpposite[m]);
+    if (conflict) {
+        for (int m = 0; m < kMarkerCount; ++m)
+            if (mine[m]) SetMarker(fd, m, F_UNLCK);
+    }
+    return !conflict;
+}
+
+bool DeleteDenied(const std::filesystem::path& hostPath) {
+    const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool denied = HeldByOther(fd, kDeniesDelete);
+    close(fd);
+    return denied;
+}
+
+}  // namespace platform::files
