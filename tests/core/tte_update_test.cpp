@@ -1,11 +1,17 @@
 // The font manager: its life cycle, its slots, and how a new table reaches EUDC\950.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <optional>
 #include <map>
 #include <string>
 
 #include "common/process_version.h"
+#include "eudccore/eudc_registry.h"
+#include "eudccore/lock_eudc.h"
 #include "eudccore/tte_update.h"
 #include "platform/testing.h"
 #include "platform/winreg.h"
@@ -64,6 +70,7 @@ struct FontManager : ::testing::Test {
     }
     ~FontManager() override {
         TteUpdate_Uninit();
+        pt::SetSleepHook(nullptr);
         pt::RecordSleeps(false);
         pt::ResetEnableEudcLog();
     }
@@ -170,4 +177,47 @@ TEST_F(FontManager, LockThatCannotBeTakenLeavesTheRegistryButTakesTheTable) {
     fonts.Write_FontTTE_DeleteClient();
     EXPECT_TRUE(fonts.m_clientDeleted);
     EXPECT_EQ(pt::RecordedSleeps().size(), 10u);
+}
+
+TEST_F(FontManager, SecondProcessWaitsForTheLockAndNeitherWriteIsLost) {
+    int toChild[2], toParent[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(toParent), 0);
+    _TQFontData_Struc1 mine[kFontSlotCount]{};
+    _TQFontData_Struc1 theirs[kFontSlotCount]{};
+    mine[0] = Record("FaceOfParent", "D:\\p.tte");
+    theirs[0] = Record("FaceOfChild", "D:\\c.tte");
+
+    std::optional<LockEUDC_Class> held;  // this process holds the switch while the child starts
+    held.emplace();
+    ASSERT_TRUE(held->Lock(true));
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // The child's first failed attempt tells the parent, then waits for it to finish.
+        pt::SetSleepHook([&](DWORD) {
+            char c = 'w';
+            (void)!write(toParent[1], &c, 1);
+            (void)!read(toChild[0], &c, 1);
+        });
+        TteUpdate fonts(TSM_SystemFolders);
+        fonts.Write_FontTTE(theirs);
+        _exit(EudcValues().count("FaceOfChild") == 1 && pt::RecordedSleeps().size() == 1 ? 0 : 1);
+    }
+    char c = 0;
+    ASSERT_EQ(read(toParent[0], &c, 1), 1);  // the child is waiting for the lock
+    {
+        EudcRegistry registry(TSM_SystemFolders);
+        registry.InitEudcName("EUDC\\950");
+        registry.Add(mine);
+    }
+    held.reset();
+    (void)!write(toChild[1], "g", 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const auto values = EudcValues();
+    EXPECT_EQ(values.count("FaceOfParent"), 1u);
+    EXPECT_EQ(values.count("FaceOfChild"), 1u);
 }

@@ -1,6 +1,7 @@
 // The platform's test interface: lets tests steer what the real system would decide.
 // Not part of any installed header set.
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "platform/wintypes.h"
@@ -10,6 +11,8 @@ namespace platform::testing {
 // While on, Sleep records its argument instead of sleeping.
 void RecordSleeps(bool record);
 std::vector<DWORD> RecordedSleeps();
+// While set, Sleep calls the hook instead of sleeping (and records as above).
+void SetSleepHook(std::function<void(DWORD)> hook);
 
 }  // namespace platform::testing
 

@@ -15,10 +15,19 @@
 namespace {
 
 int g_lockFd = -1;
+pid_t g_lockPid = 0;  // a child made by fork does not hold its parent's switch
 int g_forcedFailures = 0;
 std::vector<BOOL> g_calls;
 
+void ForgetInheritedSwitch() {
+    if (g_lockFd >= 0 && g_lockPid != getpid()) {
+        close(g_lockFd);
+        g_lockFd = -1;
+    }
+}
+
 bool TakeSwitch() {
+    ForgetInheritedSwitch();
     if (g_lockFd >= 0) return true;  // this process already holds it
     if (!platform::prefix::EnsureExists()) return false;
     const auto dir = platform::prefix::StateDir();
@@ -31,6 +40,7 @@ bool TakeSwitch() {
         return false;
     }
     g_lockFd = fd;
+    g_lockPid = getpid();
     return true;
 }
 
@@ -39,6 +49,7 @@ bool TakeSwitch() {
 BOOL EnableEUDC(BOOL enable) {
     g_calls.push_back(enable);
     if (enable) {
+        ForgetInheritedSwitch();
         if (g_lockFd >= 0) {
             flock(g_lockFd, LOCK_UN);
             close(g_lockFd);

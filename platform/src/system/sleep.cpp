@@ -7,9 +7,15 @@
 namespace {
 bool g_recordSleeps = false;
 std::vector<DWORD> g_sleeps;
+std::function<void(DWORD)> g_hook;
 }  // namespace
 
 void Sleep(DWORD milliseconds) {
+    if (g_hook) {
+        g_sleeps.push_back(milliseconds);
+        g_hook(milliseconds);
+        return;
+    }
     if (g_recordSleeps) {
         g_sleeps.push_back(milliseconds);
         return;
@@ -28,4 +34,5 @@ void RecordSleeps(bool record) {
     g_sleeps.clear();
 }
 std::vector<DWORD> RecordedSleeps() { return g_sleeps; }
+void SetSleepHook(std::function<void(DWORD)> hook) { g_hook = std::move(hook); }
 }  // namespace platform::testing
