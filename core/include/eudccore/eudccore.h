@@ -4,6 +4,7 @@
 #include "eudccore/font_slot.h"
 #include "eudccore/as400_2_code.h"
 #include "eudccore/tte_install.h"
+#include "eudccore/tte_copy.h"
 #include "eudccore/lock_eudc.h"
 #include "eudccore/eudc_registry.h"
 #include "eudccore/tte_update.h"

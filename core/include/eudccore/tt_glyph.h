@@ -1,0 +1,77 @@
+// TTGlyph: one TrueType glyph with its four metrics, as it travels between the parts of the
+// system. Its data is one `glyf` entry exactly as stored in a font (big-endian); the serialized
+// record puts a 12-byte little-endian header in front of it.
+//
+// Not exported from the library: the restore tool compiles its own copy of this class, and
+// glyphs cross the library boundary only as serialized records.
+#pragma once
+#include <cstdint>
+
+class TTGlyph {
+public:
+    // The metrics of a reset glyph.
+    static constexpr uint16_t kResetAdvanceWidth = 1024;
+    static constexpr uint16_t kResetAdvanceHeight = 1024;
+    static constexpr int16_t kResetLeftSideBearing = 357;
+    static constexpr int16_t kResetTopSideBearing = 359;
+    // Size of the serialized record's header.
+    static constexpr uint32_t kRecordHeaderSize = 12;
+
+    // Starts reset.
+    TTGlyph();
+    ~TTGlyph();
+    TTGlyph(const TTGlyph& other);
+    TTGlyph& operator=(const TTGlyph& other);
+    TTGlyph(TTGlyph&& other) noexcept;
+    TTGlyph& operator=(TTGlyph&& other) noexcept;
+
+    // Frees the data; length 0; metrics 1024, 1024, 357, 359.
+    void Reset();
+    // True when the length is 0 or there is no data.
+    bool IsEmpty() const;
+
+    void SetMetrics(uint16_t advanceWidth, uint16_t advanceHeight, int16_t leftSideBearing, int16_t topSideBearing);
+    // Any pointer may be null.
+    void GetMetrics(uint16_t* advanceWidth, uint16_t* advanceHeight, int16_t* leftSideBearing,
+                    int16_t* topSideBearing) const;
+    uint16_t AdvanceWidth() const { return advanceWidth_; }
+    uint16_t AdvanceHeight() const { return advanceHeight_; }
+    int16_t LeftSideBearing() const { return leftSideBearing_; }
+    int16_t TopSideBearing() const { return topSideBearing_; }
+
+    // Takes over data (a block from std::malloc, or null) of length bytes; the old data is freed.
+    void AttachData(uint8_t* data, uint32_t length);
+    // Hands the data block (to be released with std::free) and its length to the caller; the
+    // glyph keeps its metrics and becomes empty.
+    uint8_t* DetachData(uint32_t* length);
+    // Copies length bytes into a new block owned by the glyph; false when the block cannot be had.
+    bool SetData(const uint8_t* data, uint32_t length);
+    const uint8_t* Data() const { return data_; }
+    uint32_t Length() const { return length_; }
+
+    // xMin, yMin, xMax, yMax from bytes 2..9; all 0 and false without (enough) data.
+    bool GetBoundingBox(int16_t* xMin, int16_t* yMin, int16_t* xMax, int16_t* yMax) const;
+    // numberOfContours and the point count (last end point + 1). An empty glyph has 0 and 0. Fails
+    // for anything but a well-formed simple glyph: a composite glyph, end points that are not
+    // ascending, or end points, instructions, flags or coordinates that do not fit the data.
+    bool GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) const;
+
+    // With a null buffer only measures; otherwise writes the record (length + 12 bytes).
+    uint32_t Serialize(uint8_t* buffer) const;
+    // Releases the data first; false when size < 12 or the length field exceeds size - 12,
+    // otherwise takes the metrics and a copy of the data.
+    bool Deserialize(const uint8_t* buffer, uint32_t size);
+
+    // Two empty glyphs are equal; otherwise the four metrics, the length and the bytes must be.
+    bool Equals(const TTGlyph& other) const;
+
+private:
+    void FreeData();
+
+    uint16_t advanceWidth_ = kResetAdvanceWidth;
+    uint16_t advanceHeight_ = kResetAdvanceHeight;
+    int16_t leftSideBearing_ = kResetLeftSideBearing;
+    int16_t topSideBearing_ = kResetTopSideBearing;
+    uint32_t length_ = 0;
+    uint8_t* data_ = nullptr;
+};

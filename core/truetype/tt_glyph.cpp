@@ -1,0 +1,219 @@
+#include "eudccore/tt_glyph.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "foundation/endian.h"
+
+namespace {
+
+// Simple-glyph flag bits.
+constexpr uint8_t kFlagXShort = 0x02;
+constexpr uint8_t kFlagYShort = 0x04;
+constexpr uint8_t kFlagRepeat = 0x08;
+constexpr uint8_t kFlagXSameOrPositive = 0x10;
+constexpr uint8_t kFlagYSameOrPositive = 0x20;
+
+constexpr uint32_t kGlyphHeaderSize = 10;
+
+uint32_t CoordinateSize(uint8_t flag, uint8_t shortBit, uint8_t sameBit) {
+    if (flag & shortBit) return 1;
+    return (flag & sameBit) ? 0 : 2;
+}
+
+// Walks a simple glyph from front to back; every field must lie inside the data.
+bool ParseSimpleGlyph(const uint8_t* data, uint32_t length, int16_t* contours, uint32_t* points) {
+    if (length < kGlyphHeaderSize) return false;
+    const auto n = static_cast<int16_t>(endian::LoadBE16(data));
+    if (n < 0) return false;  // composite
+    *contours = n;
+    *points = 0;
+    if (n == 0) return true;
+    // End points and the instruction length.
+    uint64_t pos = kGlyphHeaderSize + 2ull * static_cast<uint64_t>(n);
+    if (pos + 2 > length) return false;
+    uint32_t count = 0;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t endPoint = endian::LoadBE16(data + kGlyphHeaderSize + 2 * i);
+        // Each contour holds at least one point; the count must fit maxp's 16-bit field.
+        if (endPoint >= 0xFFFF || (i > 0 && endPoint + 1 <= count)) return false;
+        count = endPoint + 1;
+    }
+    const uint32_t instructionLength = endian::LoadBE16(data + pos);
+    pos += 2 + static_cast<uint64_t>(instructionLength);
+    if (pos > length) return false;
+    // Flags (with repeat runs), then the sizes of the coordinates they announce.
+    uint64_t coordinateBytes = 0;
+    uint32_t seen = 0;
+    while (seen < count) {
+        if (pos >= length) return false;
+        const uint8_t flag = data[pos++];
+        uint32_t times = 1;
+        if (flag & kFlagRepeat) {
+            if (pos >= length) return false;
+            times += data[pos++];
+        }
+        if (times > count - seen) return false;
+        seen += times;
+        coordinateBytes += static_cast<uint64_t>(times) * (CoordinateSize(flag, kFlagXShort, kFlagXSameOrPositive) +
+                                                           CoordinateSize(flag, kFlagYShort, kFlagYSameOrPositive));
+    }
+    if (pos + coordinateBytes > length) return false;
+    *points = count;
+    return true;
+}
+
+}  // namespace
+
+TTGlyph::TTGlyph() = default;
+
+TTGlyph::~TTGlyph() { FreeData(); }
+
+TTGlyph::TTGlyph(const TTGlyph& other)
+    : advanceWidth_(other.advanceWidth_),
+      advanceHeight_(other.advanceHeight_),
+      leftSideBearing_(other.leftSideBearing_),
+      topSideBearing_(other.topSideBearing_) {
+    SetData(other.data_, other.length_);
+}
+
+TTGlyph& TTGlyph::operator=(const TTGlyph& other) {
+    if (this != &other) {
+        SetMetrics(other.advanceWidth_, other.advanceHeight_, other.leftSideBearing_, other.topSideBearing_);
+        SetData(other.data_, other.length_);
+    }
+    return *this;
+}
+
+TTGlyph::TTGlyph(TTGlyph&& other) noexcept
+    : advanceWidth_(other.advanceWidth_),
+      advanceHeight_(other.advanceHeight_),
+      leftSideBearing_(other.leftSideBearing_),
+      topSideBearing_(other.topSideBearing_),
+      length_(std::exchange(other.length_, 0)),
+      data_(std::exchange(other.data_, nullptr)) {}
+
+TTGlyph& TTGlyph::operator=(TTGlyph&& other) noexcept {
+    if (this != &other) {
+        FreeData();
+        SetMetrics(other.advanceWidth_, other.advanceHeight_, other.leftSideBearing_, other.topSideBearing_);
+        length_ = std::exchange(other.length_, 0);
+        data_ = std::exchange(other.data_, nullptr);
+    }
+    return *this;
+}
+
+void TTGlyph::FreeData() {
+    std::free(data_);
+    data_ = nullptr;
+    length_ = 0;
+}
+
+void TTGlyph::Reset() {
+    FreeData();
+    SetMetrics(kResetAdvanceWidth, kResetAdvanceHeight, kResetLeftSideBearing, kResetTopSideBearing);
+}
+
+bool TTGlyph::IsEmpty() const { return length_ == 0 || data_ == nullptr; }
+
+void TTGlyph::SetMetrics(uint16_t advanceWidth, uint16_t advanceHeight, int16_t leftSideBearing,
+                         int16_t topSideBearing) {
+    advanceWidth_ = advanceWidth;
+    advanceHeight_ = advanceHeight;
+    leftSideBearing_ = leftSideBearing;
+    topSideBearing_ = topSideBearing;
+}
+
+void TTGlyph::GetMetrics(uint16_t* advanceWidth, uint16_t* advanceHeight, int16_t* leftSideBearing,
+                         int16_t* topSideBearing) const {
+    if (advanceWidth) *advanceWidth = advanceWidth_;
+    if (advanceHeight) *advanceHeight = advanceHeight_;
+    if (leftSideBearing) *leftSideBearing = leftSideBearing_;
+    if (topSideBearing) *topSideBearing = topSideBearing_;
+}
+
+void TTGlyph::AttachData(uint8_t* data, uint32_t length) {
+    if (data == data_) {
+        length_ = data ? length : 0;
+        return;
+    }
+    FreeData();
+    data_ = data;
+    // A length without a block would later be read from nowhere.
+    length_ = data ? length : 0;
+}
+
+uint8_t* TTGlyph::DetachData(uint32_t* length) {
+    if (length) *length = length_;
+    uint8_t* data = data_;
+    data_ = nullptr;
+    length_ = 0;
+    return data;
+}
+
+bool TTGlyph::SetData(const uint8_t* data, uint32_t length) {
+    if (!data || length == 0) {
+        FreeData();
+        return true;
+    }
+    auto* block = static_cast<uint8_t*>(std::malloc(length));
+    if (!block) return false;
+    std::memcpy(block, data, length);
+    FreeData();
+    data_ = block;
+    length_ = length;
+    return true;
+}
+
+bool TTGlyph::GetBoundingBox(int16_t* xMin, int16_t* yMin, int16_t* xMax, int16_t* yMax) const {
+    const bool have = !IsEmpty() && length_ >= kGlyphHeaderSize;
+    const auto field = [&](int at) { return have ? static_cast<int16_t>(endian::LoadBE16(data_ + at)) : int16_t{0}; };
+    if (xMin) *xMin = field(2);
+    if (yMin) *yMin = field(4);
+    if (xMax) *xMax = field(6);
+    if (yMax) *yMax = field(8);
+    return have;
+}
+
+bool TTGlyph::GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) const {
+    int16_t contours = 0;
+    uint32_t points = 0;
+    if (!IsEmpty() && !ParseSimpleGlyph(data_, length_, &contours, &points)) return false;
+    if (numberOfContours) *numberOfContours = contours;
+    if (pointCount) *pointCount = points;
+    return true;
+}
+
+uint32_t TTGlyph::Serialize(uint8_t* buffer) const {
+    const uint32_t n = IsEmpty() ? 0 : length_;
+    if (buffer) {
+        endian::StoreLE16(buffer + 0, advanceWidth_);
+        endian::StoreLE16(buffer + 2, advanceHeight_);
+        endian::StoreLE16(buffer + 4, static_cast<uint16_t>(leftSideBearing_));
+        endian::StoreLE16(buffer + 6, static_cast<uint16_t>(topSideBearing_));
+        endian::StoreLE32(buffer + 8, n);
+        if (n > 0) std::memcpy(buffer + kRecordHeaderSize, data_, n);
+    }
+    return n + kRecordHeaderSize;
+}
+
+bool TTGlyph::Deserialize(const uint8_t* buffer, uint32_t size) {
+    FreeData();
+    if (!buffer || size < kRecordHeaderSize) return false;
+    const uint32_t n = endian::LoadLE32(buffer + 8);
+    if (n > size - kRecordHeaderSize) return false;
+    if (!SetData(buffer + kRecordHeaderSize, n)) return false;
+    SetMetrics(endian::LoadLE16(buffer + 0), endian::LoadLE16(buffer + 2),
+               static_cast<int16_t>(endian::LoadLE16(buffer + 4)), static_cast<int16_t>(endian::LoadLE16(buffer + 6)));
+    return true;
+}
+
+bool TTGlyph::Equals(const TTGlyph& other) const {
+    if (IsEmpty() && other.IsEmpty()) return true;
+    if (advanceWidth_ != other.advanceWidth_ || advanceHeight_ != other.advanceHeight_ ||
+        leftSideBearing_ != other.leftSideBearing_ || topSideBearing_ != other.topSideBearing_)
+        return false;
+    if (IsEmpty() || other.IsEmpty() || length_ != other.length_) return false;
+    return std::memcmp(data_, other.data_, length_) == 0;
+}

@@ -1,0 +1,100 @@
+// A restore rewrites the TTE file of every slot the backup carries with exactly its glyphs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "backup_writer.h"
+#include "eudccore/tt_font_file.h"
+#include "eudccore/tt_glyph.h"
+#include "eudccore/tte_install.h"
+#include "foundation/endian.h"
+#include "foundation/mem_file.h"
+#include "support/temp_prefix.h"
+#include "tool_runner.h"
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kWinDir = "Windows\xA5\xD8\xBF\xFD";  // "Windows目錄"
+
+TTGlyph Box(int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
+    std::vector<uint8_t> d(34);
+    endian::StoreBE16(&d[0], 1);
+    endian::StoreBE16(&d[2], static_cast<uint16_t>(x0));
+    endian::StoreBE16(&d[4], static_cast<uint16_t>(y0));
+    endian::StoreBE16(&d[6], static_cast<uint16_t>(x1));
+    endian::StoreBE16(&d[8], static_cast<uint16_t>(y1));
+    endian::StoreBE16(&d[10], 3);
+    for (int i = 0; i < 4; ++i) d[14 + i] = 0x01;
+    const int16_t xs[4] = {x0, 0, static_cast<int16_t>(x1 - x0), 0};
+    const int16_t ys[4] = {y0, static_cast<int16_t>(y1 - y0), 0, static_cast<int16_t>(y0 - y1)};
+    for (int i = 0; i < 4; ++i) endian::StoreBE16(&d[18 + 2 * i], static_cast<uint16_t>(xs[i]));
+    for (int i = 0; i < 4; ++i) endian::StoreBE16(&d[26 + 2 * i], static_cast<uint16_t>(ys[i]));
+    TTGlyph g;
+    g.SetData(d.data(), static_cast<uint32_t>(d.size()));
+    g.SetMetrics(1000, 1024, x0, static_cast<int16_t>(820 - y1));
+    return g;
+}
+
+// A TTE file from the template with a glyph at every stride-th code, each different.
+std::string Section(int stride, int seed) {
+    std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
+    GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data()));
+    HMemFile file;
+    file.Attach(bytes.data(), static_cast<uint32_t>(bytes.size()), nullptr);
+    TTFontFile font;
+    EXPECT_TRUE(font.Attach(&file));
+    for (int i = 0; i < 6400; i += stride) {
+        const auto s = static_cast<int16_t>((i * 7 + seed) % 300);
+        EXPECT_TRUE(font.PutGlyph(static_cast<uint16_t>(0xE000 + i), Box(s, 0, static_cast<int16_t>(s + 100), 500)));
+    }
+    font.Close();
+    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetLength());
+}
+
+// Every code U+E000..U+F8FF reads the same from both files.
+void ExpectSameGlyphs(std::string expected, std::string actual) {
+    HMemFile a, b;
+    a.Attach(expected.data(), static_cast<uint32_t>(expected.size()), nullptr);
+    b.Attach(actual.data(), static_cast<uint32_t>(actual.size()), nullptr);
+    TTFontFile fa, fb;
+    ASSERT_TRUE(fa.Attach(&a));
+    ASSERT_TRUE(fb.Attach(&b));
+    int differing = 0;
+    for (uint32_t code = 0xE000; code <= 0xF8FF; ++code) {
+        TTGlyph ga, gb;
+        const bool ra = fa.GetGlyph(static_cast<uint16_t>(code), ga);
+        const bool rb = fb.GetGlyph(static_cast<uint16_t>(code), gb);
+        if (ra != rb || (ga.IsEmpty() != gb.IsEmpty()) || (!ga.IsEmpty() && !ga.Equals(gb))) ++differing;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace
+
+TEST(RestoreFonts, EverySlotWithASectionHoldsExactlyItsGlyphs) {
+    TempPrefix prefix;
+    prefix.SetWindowsVersion("winxp");
+    backupwriter::BackupContents contents;
+    contents.fontTable = backupwriter::ReferenceFontTable();
+    contents.fontTable[3] = backupwriter::MakeFontRecord("Face Three", kWinDir + "\\F3.TTE", "");
+    contents.tteSections[0] = Section(1, 1);
+    contents.tteSections[3] = Section(37, 5);
+    // Slot 1 has no section: its file is kept as it is.
+    std::filesystem::create_directories(prefix.root() / "drive_c/windows");
+    WriteFileBytes(prefix.root() / "drive_c/windows/KAI.TTE", "keep me");
+
+    const auto run = RunRestoreTool(prefix, backupwriter::BuildBackup(contents), {"/Silent"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const std::string eudc = ReadFileBytes(prefix.root() / "drive_c/windows/EUDC.TTE");
+    EXPECT_EQ(eudc.size(), 77600u + 6400u * 34u);  // the template with every code's 34-byte glyph
+    ExpectSameGlyphs(*contents.tteSections[0], eudc);
+    ExpectSameGlyphs(*contents.tteSections[3], ReadFileBytes(prefix.root() / "drive_c/windows/F3.TTE"));
+    EXPECT_EQ(ReadFileBytes(prefix.root() / "drive_c/windows/KAI.TTE"), "keep me");
+    // The temporary files are gone.
+    const auto temp = prefix.root() / "drive_c/users" / (getenv("USER") ? getenv("USER") : "user") / "AppData/Local/Temp";
+    EXPECT_TRUE(!std::filesystem::exists(temp) || std::filesystem::is_empty(temp));
+}
