@@ -26,6 +26,8 @@ echo "== exit status: $status"
 if [ -d "$WINEPREFIX" ]; then
   echo "== the prefix now holds:"
   (cd "$WINEPREFIX" && find . -type f | sort)
+  echo "== TTE files:"
+  find "$WINEPREFIX/drive_c" -iname '*.tte' -printf '   %p  %s bytes\n' | sed "s|$WINEPREFIX/||"
   if [ -f "$WINEPREFIX/user.reg" ]; then
     echo "== EUDC links (user.reg):"
     sed -n '/^\[EUDC\\\\950\]/,/^$/p' "$WINEPREFIX/user.reg"

@@ -381,16 +381,16 @@ std::vector<uint8_t> Bytes(const uint8_t* p, size_t n) { return std::vector<uint
 
 size_t TteTemplateSize(uint16_t lastCode) { return TemplateSize(lastCode); }
 
-std::vector<uint8_t> BuildTteTemplate(const TteTemplateSpec& spec) {
-    const uint16_t glyphs = TemplateGlyphCount(spec.lastCode);
+std::vector<uint8_t> BuildTteTemplate(const TteTemplateShape& shape) {
+    const uint16_t glyphs = TemplateGlyphCount(shape.lastCode);
     // Body order: glyf last, so that a glyph that grows or shrinks only moves the end of the file.
     const std::vector<SfntTable> tables = {
         {"cvt ", Cvt()},
         {"fpgm", Bytes(kFpgm, sizeof kFpgm)},
         {"prep", Bytes(kPrep, sizeof kPrep)},
         {"name", Name()},
-        {"cmap", Cmap(spec.lastCode)},
-        {"OS/2", Os2(spec.classification, spec.lastCode)},
+        {"cmap", Cmap(shape.lastCode)},
+        {"OS/2", Os2(shape.classification, shape.lastCode)},
         {"post", Post()},
         {"hhea", Hhea(glyphs)},
         {"vhea", Vhea(glyphs)},
@@ -398,7 +398,7 @@ std::vector<uint8_t> BuildTteTemplate(const TteTemplateSpec& spec) {
         {"head", Head()},
         {"hmtx", LongMetrics(glyphs, kLeftSideBearing)},
         {"loca", Loca(glyphs)},
-        {"maxp", Maxp(glyphs, spec.maxZones)},
+        {"maxp", Maxp(glyphs, shape.maxZones)},
         {"glyf", Glyf()},
     };
     return AssembleSfnt(tables);

@@ -17,7 +17,7 @@ struct Os2Classification {
     uint16_t firstCharIndex;
 };
 
-struct TteTemplateSpec {
+struct TteTemplateShape {
     uint16_t lastCode;  // the character map covers U+E000 through lastCode
     Os2Classification classification;
     uint16_t maxZones;
@@ -34,6 +34,6 @@ constexpr uint16_t TemplateGlyphCount(uint16_t lastCode) {
 // The file size that BuildTteTemplate gives for a character map ending at lastCode.
 size_t TteTemplateSize(uint16_t lastCode);
 
-std::vector<uint8_t> BuildTteTemplate(const TteTemplateSpec& spec);
+std::vector<uint8_t> BuildTteTemplate(const TteTemplateShape& shape);
 
 }  // namespace eudc::resources

@@ -57,7 +57,8 @@ TEST_P(RestoreLinks, SlotsAreLinkedAndNothingElseChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, RestoreLinks,
                          ::testing::Values(std::make_pair("winxp", "C:\\windows"),
-                                           std::make_pair("win7", "C:\\users\\Public\\Documents")));
+                                           std::make_pair("win7", "C:\\users\\Public\\Documents")),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 TEST(RestoreLinks, BackupWithoutSectionsStillLinksTheSlots) {
     TempPrefix prefix;
