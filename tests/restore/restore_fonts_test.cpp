@@ -10,6 +10,7 @@
 #include "eudccore/tte_install.h"
 #include "foundation/endian.h"
 #include "foundation/mem_file.h"
+#include "support/box_glyph.h"
 #include "support/temp_prefix.h"
 #include "tool_runner.h"
 
@@ -19,24 +20,7 @@ namespace {
 
 const std::string kWinDir = "Windows\xA5\xD8\xBF\xFD";  // "Windows目錄"
 
-TTGlyph Box(int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
-    std::vector<uint8_t> d(34);
-    endian::StoreBE16(&d[0], 1);
-    endian::StoreBE16(&d[2], static_cast<uint16_t>(x0));
-    endian::StoreBE16(&d[4], static_cast<uint16_t>(y0));
-    endian::StoreBE16(&d[6], static_cast<uint16_t>(x1));
-    endian::StoreBE16(&d[8], static_cast<uint16_t>(y1));
-    endian::StoreBE16(&d[10], 3);
-    for (int i = 0; i < 4; ++i) d[14 + i] = 0x01;
-    const int16_t xs[4] = {x0, 0, static_cast<int16_t>(x1 - x0), 0};
-    const int16_t ys[4] = {y0, static_cast<int16_t>(y1 - y0), 0, static_cast<int16_t>(y0 - y1)};
-    for (int i = 0; i < 4; ++i) endian::StoreBE16(&d[18 + 2 * i], static_cast<uint16_t>(xs[i]));
-    for (int i = 0; i < 4; ++i) endian::StoreBE16(&d[26 + 2 * i], static_cast<uint16_t>(ys[i]));
-    TTGlyph g;
-    g.SetData(d.data(), static_cast<uint32_t>(d.size()));
-    g.SetMetrics(1000, 1024, x0, static_cast<int16_t>(820 - y1));
-    return g;
-}
+TTGlyph Box(int16_t x0, int16_t y0, int16_t x1, int16_t y1) { return testsupport::BoxGlyph(x0, y0, x1, y1, 1000); }
 
 // A TTE file from the template with a glyph at every stride-th code, each different.
 std::string Section(int stride, int seed) {
