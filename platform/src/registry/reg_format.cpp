@@ -81,10 +81,10 @@ std::string FormatValue(const Value& value) {
     std::string out;
     size_t count;
     if (value.name.empty()) {
-        out = "@=";
+        out.append("@=");
         count = 2;
     } else {
-        out = "\"";
+        out.push_back('"');
         count = AppendEscaped(out, value.name, '"', '"') + 3;
         out += "\"=";
     }
