@@ -17,6 +17,7 @@
 #include "platform/testing.h"
 #include "support/box_glyph.h"
 #include "support/temp_prefix.h"
+#include "support/tt_test_fonts.h"
 
 namespace fs = std::filesystem;
 namespace pt = platform::testing;
@@ -127,6 +128,9 @@ TEST_F(TteFiles, ReplaceTakesEveryGlyphOfTheSource) {
     EXPECT_TRUE(GlyphOf(real, 0xF8FF).Equals(b));
     EXPECT_TRUE(GlyphOf(real, 0xE001).IsEmpty());
     EXPECT_FALSE(fs::exists(working));
+    std::string log;
+    EXPECT_TRUE(OtsAccepts(real, &log)) << log;
+    EXPECT_EQ(FreeTypeLoadsEveryGlyph(ReadFileBytes(real)), "");
     // Through the working copy the real file follows it.
     EXPECT_TRUE(fonts.ReplaceTTE(0, WindowsPath(source).c_str(), true));
     EXPECT_EQ(ReadFileBytes(working), ReadFileBytes(real));
@@ -200,6 +204,9 @@ TEST_F(TteFiles, UpdateConsumesDataBytesAsTheEntriesSay) {
     EXPECT_TRUE(GlyphOf(working, 0xEDF5).IsEmpty());
     EXPECT_TRUE(GlyphOf(working, 0xEDF6).Equals(c));
     EXPECT_TRUE(GlyphOf(working, 0xEDF7).IsEmpty());
+    std::string log;
+    EXPECT_TRUE(OtsAccepts(working, &log)) << log;
+    EXPECT_EQ(FreeTypeLoadsEveryGlyph(ReadFileBytes(working)), "");
 }
 
 TEST_F(TteFiles, UpdateCreatesAMissingWorkingFileAndAfterUpdateCopiesIt) {

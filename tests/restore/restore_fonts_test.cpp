@@ -12,6 +12,7 @@
 #include "foundation/mem_file.h"
 #include "support/box_glyph.h"
 #include "support/temp_prefix.h"
+#include "support/tt_test_fonts.h"
 #include "tool_runner.h"
 
 using namespace testsupport;
@@ -76,6 +77,9 @@ TEST(RestoreFonts, EverySlotWithASectionHoldsExactlyItsGlyphs) {
     const std::string eudc = ReadFileBytes(prefix.root() / "drive_c/windows/EUDC.TTE");
     EXPECT_EQ(eudc.size(), 77600u + 6400u * 34u);  // the template with every code's 34-byte glyph
     ExpectSameGlyphs(*contents.tteSections[0], eudc);
+    std::string log;
+    EXPECT_TRUE(OtsAccepts(prefix.root() / "drive_c/windows/EUDC.TTE", &log)) << log;
+    EXPECT_EQ(FreeTypeLoadsEveryGlyph(eudc), "");
     ExpectSameGlyphs(*contents.tteSections[3], ReadFileBytes(prefix.root() / "drive_c/windows/F3.TTE"));
     EXPECT_EQ(ReadFileBytes(prefix.root() / "drive_c/windows/KAI.TTE"), "keep me");
     // The temporary files are gone.
