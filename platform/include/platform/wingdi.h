@@ -258,4 +258,103 @@ int EnumFontFamiliesExA(HDC dc, LPLOGFONTA logFont, FONTENUMPROCA proc, LPARAM p
 
 BOOL EnableEUDC(BOOL enable);
 
+// ---- Font objects and glyph outlines ----
+
+#define OBJ_FONT 6
+#define GDI_ERROR 0xFFFFFFFFu
+#define HGDI_ERROR (reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(-1)))
+
+// GetGlyphOutline formats and flags.
+#define GGO_METRICS 0
+#define GGO_BITMAP 1
+#define GGO_NATIVE 2
+#define GGO_BEZIER 3
+#define GGO_GRAY2_BITMAP 4
+#define GGO_GRAY4_BITMAP 5
+#define GGO_GRAY8_BITMAP 6
+#define GGO_GLYPH_INDEX 0x0080
+#define GGO_UNHINTED 0x0100
+
+#define TT_POLYGON_TYPE 24
+#define TT_PRIM_LINE 1
+#define TT_PRIM_QSPLINE 2
+#define TT_PRIM_CSPLINE 3
+
+#ifndef EUDC_POINT_DEFINED
+#define EUDC_POINT_DEFINED
+struct POINT {
+    LONG x;
+    LONG y;
+};
+typedef POINT* LPPOINT;
+#endif
+
+struct FIXED {
+    WORD fract;
+    short value;
+};
+
+struct POINTFX {
+    FIXED x;
+    FIXED y;
+};
+typedef POINTFX* LPPOINTFX;
+
+struct TTPOLYCURVE {
+    WORD wType;
+    WORD cpfx;
+    POINTFX apfx[1];
+};
+typedef TTPOLYCURVE* LPTTPOLYCURVE;
+
+struct TTPOLYGONHEADER {
+    DWORD cb;
+    DWORD dwType;
+    POINTFX pfxStart;
+};
+typedef TTPOLYGONHEADER* LPTTPOLYGONHEADER;
+
+struct MAT2 {
+    FIXED eM11;
+    FIXED eM12;
+    FIXED eM21;
+    FIXED eM22;
+};
+typedef MAT2* LPMAT2;
+
+struct GLYPHMETRICS {
+    UINT gmBlackBoxX;
+    UINT gmBlackBoxY;
+    POINT gmptGlyphOrigin;
+    short gmCellIncX;
+    short gmCellIncY;
+};
+typedef GLYPHMETRICS* LPGLYPHMETRICS;
+
+static_assert(sizeof(FIXED) == 4, "FIXED as in the SDK");
+static_assert(sizeof(TTPOLYGONHEADER) == 16, "TTPOLYGONHEADER as in the SDK");
+static_assert(offsetof(TTPOLYCURVE, apfx) == 4, "TTPOLYCURVE as in the SDK");
+static_assert(sizeof(GLYPHMETRICS) == 20, "GLYPHMETRICS as in the SDK");
+
+HFONT CreateFontIndirectA(const LOGFONTA* logFont);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charset, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+// Selects a font into dc and returns the font it replaces (a DC starts with the stock system font);
+// NULL on a bad DC or object.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
+// Deletes a font (or another GDI object that is no DC). A font still selected into a DC stays in
+// use there until it is replaced; its handle is gone at once. Stock objects are never deleted.
+BOOL DeleteObject(HGDIOBJ obj);
+BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics);
+
+// GGO_METRICS and GGO_NATIVE with the identity matrix. GGO_NATIVE fills TTPOLYGONHEADER and
+// TTPOLYCURVE records in 16.16 pixels, y up from the baseline. A null buffer or size 0 returns the
+// size needed; a character no font in the EUDC chain has returns 0 and no outline.
+DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize, LPVOID buffer,
+                       const MAT2* matrix);
+// ch is a code page 950 code: lead byte x 256 + trail byte, or a single byte.
+DWORD GetGlyphOutlineA(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize, LPVOID buffer,
+                       const MAT2* matrix);
+
 #endif  // _WIN32
