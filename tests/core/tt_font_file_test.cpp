@@ -14,6 +14,7 @@
 #include "foundation/mem_file.h"
 #include "foundation/os_file.h"
 #include "support/temp_prefix.h"
+#include "template_environment.h"
 #include "support/test_font_builder.h"
 #include "support/tt_test_fonts.h"
 
@@ -23,34 +24,7 @@ using testsupport::FontContour;
 using testsupport::Get16;
 using testsupport::Get32;
 
-// A throw-away prefix set to a Windows version, so that GetNewTteData picks that template; the
-// version code is computed again once the prefix is gone.
-class TemplateEnvironment {
-public:
-    explicit TemplateEnvironment(const char* version = "winxp") {
-        prefix_->SetWindowsVersion(version);
-        eudc::RefreshWindowsVersionCode();
-        if (!current_) current_ = this;
-    }
-    ~TemplateEnvironment() {
-        if (current_ == this) current_ = nullptr;
-        prefix_.reset();
-        eudc::RefreshWindowsVersionCode();
-    }
-    // The environment of the running test, whose scratch folder takes the fonts to be checked.
-    static const TemplateEnvironment* Current() { return current_; }
-    std::string Template() const {
-        std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
-        EXPECT_FALSE(bytes.empty());
-        EXPECT_EQ(GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data())), static_cast<int>(bytes.size()));
-        return bytes;
-    }
-    std::filesystem::path Scratch(const std::string& name) const { return prefix_->scratch() / name; }
-
-private:
-    std::unique_ptr<testsupport::TempPrefix> prefix_ = std::make_unique<testsupport::TempPrefix>();
-    static inline const TemplateEnvironment* current_ = nullptr;
-};
+using testsupport::TemplateEnvironment;
 
 // Every font the editor writes must pass ots-sanitize and load, glyph by glyph, in FreeType.
 void ExpectSoundFont(const std::string& font) {

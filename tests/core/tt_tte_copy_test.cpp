@@ -18,6 +18,7 @@
 #include "foundation/os_file.h"
 #include "platform/winreg.h"
 #include "support/temp_prefix.h"
+#include "template_environment.h"
 #include "support/tt_test_fonts.h"
 
 namespace {
@@ -27,32 +28,7 @@ using testsupport::ReadFileBytes;
 using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
-class TemplateEnvironment {
-public:
-    explicit TemplateEnvironment(const char* version = "winxp") {
-        prefix_->SetWindowsVersion(version);
-        eudc::RefreshWindowsVersionCode();
-        if (!current_) current_ = this;
-    }
-    ~TemplateEnvironment() {
-        if (current_ == this) current_ = nullptr;
-        prefix_.reset();
-        eudc::RefreshWindowsVersionCode();
-    }
-    static const TemplateEnvironment* Current() { return current_; }
-    std::string Template() const {
-        std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
-        EXPECT_FALSE(bytes.empty());
-        EXPECT_EQ(GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data())), static_cast<int>(bytes.size()));
-        return bytes;
-    }
-    const testsupport::TempPrefix& prefix() const { return *prefix_; }
-    std::filesystem::path Scratch(const std::string& name) const { return prefix_->scratch() / name; }
-
-private:
-    std::unique_ptr<testsupport::TempPrefix> prefix_ = std::make_unique<testsupport::TempPrefix>();
-    static inline const TemplateEnvironment* current_ = nullptr;
-};
+using testsupport::TemplateEnvironment;
 
 // Every font the editor writes must pass ots-sanitize and load, glyph by glyph, in FreeType.
 void ExpectSoundFont(const std::string& font) {
