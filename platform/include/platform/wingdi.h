@@ -357,4 +357,49 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
 DWORD GetGlyphOutlineA(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD bufferSize, LPVOID buffer,
                        const MAT2* matrix);
 
+// ---- Regions ----
+
+#define OBJ_REGION 8
+
+// Polygon fill modes.
+#define ALTERNATE 1
+#define WINDING 2
+
+// CombineRgn modes.
+#define RGN_AND 1
+#define RGN_OR 2
+#define RGN_XOR 3
+#define RGN_DIFF 4
+#define RGN_COPY 5
+
+// Region kinds returned by CombineRgn and GetRgnBox.
+#define ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+#define COMPLEXREGION 3
+
+#ifndef EUDC_RECT_DEFINED
+#define EUDC_RECT_DEFINED
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+typedef RECT* LPRECT;
+#endif
+
+// A region is a set of pixels. A polygon region holds the pixels whose centres lie inside the
+// polygon by the fill mode; pixels on its right and bottom edges are left out. Fewer than three
+// points give an empty region. Coordinates beyond +-2^27, a null pointer, a negative count or an
+// unknown fill mode fail with ERROR_INVALID_PARAMETER and NULL.
+HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode);
+// The pixels from (left, top) up to but excluding (right, bottom); the corners may come in any order.
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+// dest = src1 <mode> src2 (src2 is ignored for RGN_COPY). Returns the kind of the result, or ERROR
+// with dest unchanged for a bad handle or mode. dest may be one of the sources.
+int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode);
+// The bounding box of region (all zero when empty) and its kind; ERROR for a bad handle or pointer.
+int GetRgnBox(HRGN region, LPRECT rect);
+
 #endif  // _WIN32
