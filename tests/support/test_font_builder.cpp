@@ -34,17 +34,6 @@ void PutU32(std::string& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (24 - 8 * i)) & 0xFF);
 }
 
-uint32_t CheckSum(const std::string& data) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < data.size(); i += 4) {
-        uint32_t word = 0;
-        for (size_t k = 0; k < 4; ++k)
-            word = (word << 8) | (i + k < data.size() ? static_cast<uint8_t>(data[i + k]) : 0u);
-        sum += word;
-    }
-    return sum;
-}
-
 void Pad4(std::string& s) {
     while (s.size() % 4) s += '\0';
 }
@@ -192,7 +181,7 @@ std::string Assemble(const std::map<uint32_t, std::string>& tables, size_t base)
         std::string summed = data;
         if (tag == Tag("head")) PutU32(summed, 8, 0);  // head is summed without its adjustment
         U32(dir, tag);
-        U32(dir, CheckSum(summed));
+        U32(dir, TableChecksum(summed));
         U32(dir, static_cast<uint32_t>(offset));
         U32(dir, static_cast<uint32_t>(data.size()));
         std::string padded = data;
@@ -207,11 +196,22 @@ std::string Assemble(const std::map<uint32_t, std::string>& tables, size_t base)
 std::map<uint32_t, std::string> Adjusted(std::map<uint32_t, std::string> tables) {
     std::string& head = tables.at(Tag("head"));
     PutU32(head, 8, 0);
-    PutU32(head, 8, 0xB1B0AFBAu - CheckSum(Assemble(tables, 0)));
+    PutU32(head, 8, 0xB1B0AFBAu - TableChecksum(Assemble(tables, 0)));
     return tables;
 }
 
 }  // namespace
+
+uint32_t TableChecksum(const std::string& bytes) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+        uint32_t word = 0;
+        for (size_t k = 0; k < 4; ++k)
+            word = (word << 8) | (i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0u);
+        sum += word;
+    }
+    return sum;
+}
 
 std::u16string Utf8ToUtf16(const std::string& utf8) {
     std::u16string out;

@@ -29,6 +29,9 @@ inline constexpr uint32_t kCodePageLatin1 = 1u << 0;
 inline constexpr uint32_t kCodePageChineseTraditional = 1u << 20;
 inline constexpr uint32_t kCodePageChineseSimplified = 1u << 18;
 
+// The TrueType checksum: the sum of big-endian 32-bit words, the last one padded with zeros.
+uint32_t TableChecksum(const std::string& bytes);
+
 class TestFontBuilder {
 public:
     TestFontBuilder();

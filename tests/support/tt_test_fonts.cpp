@@ -67,16 +67,6 @@ void Put32(std::string& bytes, size_t at, uint32_t value) {
     Put16(bytes, at, static_cast<uint16_t>(value >> 16));
     Put16(bytes, at + 2, static_cast<uint16_t>(value & 0xFFFF));
 }
-uint32_t TableChecksum(const std::string& bytes) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < bytes.size(); i += 4) {
-        uint32_t word = 0;
-        for (size_t k = 0; k < 4; ++k)
-            word = (word << 8) | (i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0u);
-        sum += word;
-    }
-    return sum;
-}
 
 // ---- directory ---------------------------------------------------------------------------------
 

@@ -19,7 +19,6 @@ uint32_t Get32(const std::string& bytes, size_t at);
 void Put16(std::string& bytes, size_t at, uint16_t value);
 void Put32(std::string& bytes, size_t at, uint32_t value);
 // Sum of the big-endian 32-bit words, the last one padded with zeros.
-uint32_t TableChecksum(const std::string& bytes);
 
 // ---- a font's directory ------------------------------------------------------------------------
 struct TableEntry {
