@@ -9,17 +9,21 @@
 #include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
 #include "foundation/tmp_file.h"
+#include "keep_user_glyphs.h"
 #include "platform/fileapi.h"
 
 namespace {
 
 // One slot: the section goes through a temporary file into ReplaceTTE, which rebuilds the slot's
-// TTE file from the template with the section's glyphs. Nothing here is reported.
-void RestoreSlot(BackupFile& backup, int slot) {
+// TTE file from the template with the section's glyphs. In slots 0 and 1 the glyphs the user
+// manages are first taken from what the workstation draws now. Nothing here is reported.
+void RestoreSlot(BackupFile& backup, int slot, bool keepUserGlyphs) {
     const backup::SectionDescriptor section = backup.TteDescriptor(slot);
     if (!section.present()) return;
     HExactBuffer bytes;
     backup.ReadSection(section, bytes);
+    const char* face = KeepGlyphFaceName(slot);
+    if (keepUserGlyphs && face != nullptr) KeepUserGlyphs(bytes, backup, face);
 
     HTmpFile temporary;
     temporary.Configure(0, nullptr, false, false);
@@ -34,14 +38,14 @@ void RestoreSlot(BackupFile& backup, int slot) {
 // Starts the font manager with the backup's font-slot table, which links the slots under
 // EUDC\950, then replaces the TTE file of every slot the backup carries. The font manager
 // stays alive until the end of the restore.
-void FontPhase(BackupFile& backup, bool /*keepUserGlyphs*/) {
+void FontPhase(BackupFile& backup, bool keepUserGlyphs) {
     _TQFontData_Struc1 table[kFontSlotCount];
     static_assert(sizeof table == backup::kFontTableSize);
     std::memcpy(table, backup.FontTable(), sizeof table);
     TteUpdate_Init(TSM_SystemFolders);
     if (TteUpdate* fonts = Get_TteUpdate()) fonts->Write_FontTTE(table);
 
-    for (int slot = 0; slot < backup::kSlotCount; ++slot) RestoreSlot(backup, slot);
+    for (int slot = 0; slot < backup::kSlotCount; ++slot) RestoreSlot(backup, slot, keepUserGlyphs);
 }
 
 // Reads the input-method section. liu.box and the registration are not yet written.

@@ -8,3 +8,4 @@
 #include "eudccore/lock_eudc.h"
 #include "eudccore/eudc_registry.h"
 #include "eudccore/tte_update.h"
+#include "eudccore/ref_glyph.h"

@@ -10,3 +10,10 @@
 #else
 #define EUDCCORE_API __attribute__((visibility("default")))
 #endif
+
+// The calling convention of the exports that other programs bind to by their decorated names.
+#if defined(_WIN32) && defined(_M_IX86)
+#define EUDCCORE_STDCALL __stdcall
+#else
+#define EUDCCORE_STDCALL
+#endif
