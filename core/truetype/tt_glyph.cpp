@@ -5,17 +5,12 @@
 #include <utility>
 
 #include "foundation/endian.h"
+#include "truetype/glyf_format.h"
 
 namespace {
 
-// Simple-glyph flag bits.
-constexpr uint8_t kFlagXShort = 0x02;
-constexpr uint8_t kFlagYShort = 0x04;
-constexpr uint8_t kFlagRepeat = 0x08;
-constexpr uint8_t kFlagXSameOrPositive = 0x10;
-constexpr uint8_t kFlagYSameOrPositive = 0x20;
-
-constexpr uint32_t kGlyphHeaderSize = 10;
+using namespace glyf;
+constexpr uint32_t kGlyphHeaderSize = glyf::kHeaderSize;
 
 uint32_t CoordinateSize(uint8_t flag, uint8_t shortBit, uint8_t sameBit) {
     if (flag & shortBit) return 1;

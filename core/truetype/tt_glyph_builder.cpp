@@ -3,18 +3,14 @@
 
 #include "eudccore/tt_glyph.h"
 #include "foundation/endian.h"
+#include "truetype/glyf_format.h"
 #include "truetype/fixed_point.h"
 #include "truetype/glyph_builder.h"
 
 namespace {
 
-constexpr uint8_t kFlagOnCurve = 0x01;
-constexpr uint8_t kFlagXShort = 0x02;
-constexpr uint8_t kFlagYShort = 0x04;
-constexpr uint8_t kFlagXSameOrPositive = 0x10;
-constexpr uint8_t kFlagYSameOrPositive = 0x20;
-
-constexpr uint32_t kGlyphHeaderSize = 10;
+using namespace glyf;
+constexpr uint32_t kGlyphHeaderSize = glyf::kHeaderSize;
 // numberOfContours is a signed 16-bit field.
 constexpr size_t kMaxContours = 32767;
 
