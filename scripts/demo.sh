@@ -4,14 +4,15 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" >/dev/null
-cmake --build "$root/build" -j"$(nproc)" --target eudcrestore make_sample_backup >/dev/null
+build="${EUDC_BUILD_DIR:-$root/build}"  # another build folder may be named
+cmake -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target eudcrestore make_sample_backup tte_report >/dev/null
 
 scratch="$(mktemp -d /tmp/eudc-demo-XXXXXX)"
 tool="$scratch/tool"
 mkdir -p "$tool"
-cp -P "$root"/build/bin/eudcrestore "$root"/build/bin/libeudccore.so* "$tool/"
-"$root/build/tools/backup_writer/make_sample_backup" "$tool/TQClient.tqb"
+cp -P "$build"/bin/eudcrestore "$build"/bin/libeudccore.so* "$tool/"
+"$build/tools/backup_writer/make_sample_backup" "$tool/TQClient.tqb"
 export WINEPREFIX="$scratch/prefix"
 export EUDC_HOST_FONTS=0
 
@@ -28,6 +29,8 @@ if [ -d "$WINEPREFIX" ]; then
   (cd "$WINEPREFIX" && find . -type f | sort)
   echo "== TTE files:"
   find "$WINEPREFIX/drive_c" -iname '*.tte' -printf '   %p  %s bytes\n' | sed "s|$WINEPREFIX/||"
+  echo "== font slots of the backup and the glyphs their TTE files now hold:"
+  "$build/tools/tte_report/tte_report" "$tool/TQClient.tqb"
   if [ -f "$WINEPREFIX/user.reg" ]; then
     echo "== EUDC links (user.reg):"
     sed -n '/^\[EUDC\\\\950\]/,/^$/p' "$WINEPREFIX/user.reg"
