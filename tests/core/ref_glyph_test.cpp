@@ -37,6 +37,7 @@ protected:
         eudc::RefreshWindowsVersionCode();
         TestFontBuilder base;
         base.Family("Ref Base").Metrics(ascent, descent).Glyph(0x4E00, {Box(0, 400, 1000, 500)});
+        base.Glyph('A', {Box(100, 0, 400, 700)});
         testsupport::InstallFont(*prefix_, "refbase.ttf", base.Build());
         TestFontBuilder tte;
         tte.Family("Ref EUDC");
@@ -158,9 +159,14 @@ TEST_F(RefGlyph, VersionsAfterSixTakeTheCodePagePath) {
     EXPECT_EQ(GetRefGlyph(0xF8F0, "Ref Base", nullptr), -1);
     EXPECT_EQ(Record(0xE000), wide);
 
+    // A character of one byte in the code page is asked for by that byte.
+    const std::vector<uint8_t> narrowA = Record('A');
+    EXPECT_EQ(narrowA.size(), 12u + 26u);
+
     prefix_->SetWindowsVersion("winxp");
     eudc::RefreshWindowsVersionCode();
     EXPECT_GT(GetRefGlyph(0xF8F0, "Ref Base", nullptr), 0);
+    EXPECT_EQ(Record('A'), narrowA);
 }
 
 TEST_F(RefGlyph, RecordLargerThanTheCallersBufferIsRefused) {
