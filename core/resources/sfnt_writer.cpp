@@ -9,7 +9,6 @@ namespace eudc::resources {
 namespace {
 
 constexpr uint32_t kSfntVersionTrueType = 0x00010000;
-constexpr uint32_t kChecksumMagic = 0xB1B0AFBA;
 constexpr size_t kHeadChecksumAdjustment = 8;
 
 }  // namespace
@@ -33,18 +32,6 @@ void BigEndianBytes::U64(uint64_t v) {
 
 void BigEndianBytes::Tag(std::string_view fourChars) {
     for (size_t i = 0; i < 4; ++i) U8(i < fourChars.size() ? static_cast<uint8_t>(fourChars[i]) : ' ');
-}
-
-uint32_t SfntChecksum(const uint8_t* data, size_t length) {
-    uint32_t sum = 0;
-    size_t i = 0;
-    for (; i + 4 <= length; i += 4) sum += endian::LoadBE32(data + i);
-    if (i < length) {
-        uint8_t last[4] = {};
-        std::memcpy(last, data + i, length - i);
-        sum += endian::LoadBE32(last);
-    }
-    return sum;
 }
 
 std::vector<uint8_t> AssembleSfnt(const std::vector<SfntTable>& tablesInBodyOrder) {
@@ -94,7 +81,7 @@ std::vector<uint8_t> AssembleSfnt(const std::vector<SfntTable>& tablesInBodyOrde
     }
     if (haveHead)
         endian::StoreBE32(file.data() + headOffset + kHeadChecksumAdjustment,
-                          kChecksumMagic - SfntChecksum(file.data(), file.size()));
+                          kSfntChecksumMagic - SfntChecksum(file.data(), file.size()));
     return file;
 }
 

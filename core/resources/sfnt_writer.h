@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "truetype/sfnt_checksum.h"
+
 namespace eudc::resources {
 
 // Appends big-endian values to a growing table image.
@@ -32,9 +34,6 @@ struct SfntTable {
 
 constexpr size_t Pad4(size_t n) { return (n + 3) & ~static_cast<size_t>(3); }
 constexpr size_t SfntDirectoryLength(size_t numTables) { return 12 + 16 * numTables; }
-
-// Sum of the big-endian 32-bit words of data, the last word zero-padded.
-uint32_t SfntChecksum(const uint8_t* data, size_t length);
 
 // Lays the tables out in the given order behind a directory sorted by tag, each table padded
 // with zeros to 4 bytes, every directory checksum taken and, when there is a "head" table, its

@@ -8,6 +8,7 @@
 #include "eudccore/tt_glyph.h"
 #include "foundation/base_file.h"
 #include "foundation/endian.h"
+#include "truetype/sfnt_checksum.h"
 
 namespace {
 
@@ -28,7 +29,6 @@ constexpr uint32_t kEntrySize = 16;
 constexpr uint64_t kMaxFileLength = INT32_MAX;
 constexpr uint32_t kSfntVersionTrueType = 0x00010000;
 constexpr uint32_t kSfntVersionApple = 0x74727565;  // 'true'
-constexpr uint32_t kChecksumMagic = 0xB1B0AFBA;
 constexpr uint32_t kReadAheadSize = 64 * 1024;
 constexpr uint32_t kHeadAdjustmentAt = 8;
 
@@ -47,19 +47,6 @@ constexpr uint32_t kFormat2SubHeadersAt = 518;
 constexpr uint32_t kFormat2SubHeaderSize = 8;
 
 uint32_t Pad4(uint32_t n) { return (n + 3u) & ~3u; }
-
-// Sum of big-endian 32-bit words, the last word padded with zeros.
-uint32_t Checksum(const uint8_t* data, uint32_t length) {
-    uint32_t sum = 0;
-    uint32_t i = 0;
-    for (; i + 4 <= length; i += 4) sum += endian::LoadBE32(data + i);
-    if (i < length) {
-        uint8_t last[4] = {};
-        std::memcpy(last, data + i, length - i);
-        sum += endian::LoadBE32(last);
-    }
-    return sum;
-}
 
 // Sum of big-endian words over bytes whose first one sits at `phase` (0..3) within its word.
 uint32_t PhaseSum(const uint8_t* p, uint32_t n, uint32_t phase) {
@@ -148,7 +135,7 @@ bool TTFontFile::WriteTable(uint32_t tag, const uint8_t* data, uint32_t length, 
     if (length > 0 && !data) return false;
     uint8_t* p = directory_.data() + kEntrySize * static_cast<uint32_t>(entry);
     endian::StoreBE32(p + 0, tag);
-    endian::StoreBE32(p + 4, length > 0 ? Checksum(data, length) : 0);
+    endian::StoreBE32(p + 4, length > 0 ? SfntChecksum(data, length) : 0);
     endian::StoreBE32(p + 8, offset);
     endian::StoreBE32(p + 12, length);
     // The directory now differs from the file's: Close must write it.
@@ -693,10 +680,10 @@ bool TTFontFile::UpdateChecksums() {
 
     uint8_t header[kOffsetTableSize];
     if (!ReadAt(0, header, kOffsetTableSize)) return false;
-    const uint32_t total = Checksum(header, kOffsetTableSize) +
-                           Checksum(directory_.data(), static_cast<uint32_t>(directory_.size())) + bodySum;
+    const uint32_t total = SfntChecksum(header, kOffsetTableSize) +
+                           SfntChecksum(directory_.data(), static_cast<uint32_t>(directory_.size())) + bodySum;
     uint8_t value[4];
-    endian::StoreBE32(value, kChecksumMagic - total);
+    endian::StoreBE32(value, kSfntChecksumMagic - total);
     return WriteAt(static_cast<uint32_t>(adjustment), value, 4);
 }
 

@@ -7,10 +7,10 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
-#include <mutex>
 
 #include "codepage/cp950.h"
 #include "gdi/font_names.h"
+#include "gdi/freetype_library.h"
 #include "platform/wingdi.h"
 #include "text.h"
 
@@ -30,32 +30,6 @@ const char16_t kBig5Sample[kBig5SampleCount] = {
 };
 
 namespace {
-
-// One FreeType library for the process; FreeType objects are only used under its lock.
-std::mutex& LibraryLock() {
-    static std::mutex m;
-    return m;
-}
-
-FT_Library Library() {
-    static FT_Library lib = [] {
-        FT_Library l = nullptr;
-        if (FT_Init_FreeType(&l) != 0) l = nullptr;
-        return l;
-    }();
-    return lib;
-}
-
-struct FaceCloser {
-    void operator()(FT_Face f) const { FT_Done_Face(f); }
-};
-using FacePtr = std::unique_ptr<FT_FaceRec_, FaceCloser>;
-
-FacePtr OpenFace(FT_Library lib, const std::filesystem::path& file, long index) {
-    FT_Face face = nullptr;
-    if (FT_New_Face(lib, file.c_str(), index, &face) != 0) return nullptr;
-    return FacePtr(face);
-}
 
 // Present at all: a glyf table is empty in a font whose glyphs are all blank.
 bool HasTable(FT_Face face, FT_ULong tag) {
@@ -248,15 +222,13 @@ bool ReadFace(FT_Face face, FontFace& out) {
 
 std::vector<FontFace> ReadFontFaces(const std::filesystem::path& file) {
     std::vector<FontFace> faces;
-    std::lock_guard<std::mutex> guard(LibraryLock());
-    FT_Library lib = Library();
-    if (!lib) return faces;
-    FacePtr first = OpenFace(lib, file, 0);
+    FreeTypeLock freetype;
+    FacePtr first = freetype.OpenFace(file, 0);
     if (!first) return faces;
     // A damaged collection header may claim any number of faces; no real collection holds more.
     const long count = std::clamp<long>(first->num_faces, 1, 1024);
     for (long i = 0; i < count; ++i) {
-        FacePtr face = i == 0 ? std::move(first) : OpenFace(lib, file, i);
+        FacePtr face = i == 0 ? std::move(first) : freetype.OpenFace(file, i);
         if (!face) continue;
         FontFace info;
         info.file = file;

@@ -8,35 +8,16 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 
 #include "codepage/cp950.h"
 #include "gdi/eudc_link.h"
 #include "gdi/font_object.h"
+#include "gdi/freetype_library.h"
 #include "platform/fileapi.h"
 
 namespace platform::gdi {
 
 namespace {
-
-// This file's own FreeType library; its objects are only used under the lock.
-std::mutex& Lock() {
-    static auto* m = new std::mutex;
-    return *m;
-}
-
-FT_Library Library() {
-    static FT_Library lib = [] {
-        FT_Library l = nullptr;
-        if (FT_Init_FreeType(&l) != 0) l = nullptr;
-        return l;
-    }();
-    return lib;
-}
-
-struct FaceCloser {
-    void operator()(FT_Face f) const { FT_Done_Face(f); }
-};
 
 FT_UInt GlyphIndex(FT_Face face, uint32_t code) {
     if (FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0) return FT_Get_Char_Index(face, code);
@@ -71,11 +52,10 @@ void AppendCurve(std::string& out, WORD type, const std::vector<GlyphPoint>& pts
 }  // namespace
 
 GlyphLoad LoadGlyphOutline(const std::filesystem::path& file, long index, uint32_t code, GlyphOutlineData& out) {
-    std::lock_guard<std::mutex> guard(Lock());
-    FT_Library lib = Library();
-    FT_Face raw = nullptr;
-    if (!lib || FT_New_Face(lib, file.c_str(), index, &raw) != 0) return GlyphLoad::Missing;
-    std::unique_ptr<FT_FaceRec_, FaceCloser> face(raw);
+    FreeTypeLock freetype;
+    const FacePtr face = freetype.OpenFace(file, index);
+    if (!face) return GlyphLoad::Missing;
+    FT_Face raw = face.get();
     const FT_UInt gi = GlyphIndex(raw, code);
     if (gi == 0) return GlyphLoad::Missing;
     if (FT_Load_Glyph(raw, gi, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
