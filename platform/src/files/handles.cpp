@@ -1,49 +1,23 @@
 #include "files/handles.h"
 
-#include <mutex>
-#include <unordered_map>
+#include "handle_table.h"
 
 namespace platform::handles {
 
 namespace {
 
-struct Table {
-    std::mutex lock;
-    std::unordered_map<void*, std::shared_ptr<Object>> objects;
-};
-
 // Never destroyed: global objects may still close handles while the process shuts down.
-Table& TheTable() {
-    static Table* table = new Table;
+HandleTable<Object>& TheTable() {
+    static auto* table = new HandleTable<Object>;
     return *table;
 }
 
 }  // namespace
 
-HANDLE Register(std::shared_ptr<Object> obj) {
-    if (!obj) return nullptr;
-    Table& t = TheTable();
-    void* key = obj.get();
-    std::lock_guard<std::mutex> guard(t.lock);
-    t.objects[key] = std::move(obj);
-    return key;
-}
+HANDLE Register(std::shared_ptr<Object> obj) { return TheTable().Register(std::move(obj)); }
 
-std::shared_ptr<Object> Lookup(HANDLE h) {
-    Table& t = TheTable();
-    std::lock_guard<std::mutex> guard(t.lock);
-    auto it = t.objects.find(h);
-    return it == t.objects.end() ? nullptr : it->second;
-}
+std::shared_ptr<Object> Lookup(HANDLE h) { return TheTable().Lookup(h); }
 
-std::shared_ptr<Object> Unregister(HANDLE h) {
-    Table& t = TheTable();
-    std::lock_guard<std::mutex> guard(t.lock);
-    auto it = t.objects.find(h);
-    if (it == t.objects.end()) return nullptr;
-    std::shared_ptr<Object> obj = std::move(it->second);
-    t.objects.erase(it);
-    return obj;
-}
+std::shared_ptr<Object> Unregister(HANDLE h) { return TheTable().Unregister(h); }
 
 }  // namespace platform::handles
