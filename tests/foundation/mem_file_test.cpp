@@ -15,15 +15,10 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 std::string Content(HMemFile& f) {
     return f.GetData() ? std::string(reinterpret_cast<const char*>(f.GetData()), f.GetLength()) : std::string();
@@ -126,7 +121,7 @@ TEST(MemFileTest, CloseAfterOnlyReadingWritesNothing) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "original");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8042));  // read-write, others may read and write
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8042));  // read-write, others may read and write
     EXPECT_EQ(Content(f), "original");
     char buf[4];
     EXPECT_EQ(f.Read(buf, 4), 4u);
@@ -143,7 +138,7 @@ TEST(MemFileTest, CloseAfterAWriteRewritesAndTruncatesTheFile) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "a long original content");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8012));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8012));
     EXPECT_TRUE(f.SetLength(6));
     f.Seek(0, HBaseFile::kBegin);
     ASSERT_EQ(f.Write("A", 1), 1u);
@@ -157,7 +152,7 @@ TEST(MemFileTest, EmptiedContentIsWrittenBackToo) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "content");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8012));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8012));
     EXPECT_TRUE(f.SetLength(0));
     EXPECT_TRUE(f.Close());
     EXPECT_EQ(ReadFileBytes(host), "");
@@ -168,7 +163,7 @@ TEST(MemFileTest, ShortWriteBackIsReportedAndTheContentStillReleased) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "content");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8020));  // read only
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8020));  // read only
     ASSERT_EQ(f.Write("C", 1), 1u);
     EXPECT_FALSE(f.Close());
     EXPECT_EQ(f.GetLength(), 0u);
@@ -179,9 +174,9 @@ TEST(MemFileTest, FailedOpenKeepsTheContent) {
     TempPrefix prefix;
     HMemFile f;
     ASSERT_TRUE(f.Attach("mine", 4, nullptr));
-    EXPECT_FALSE(f.Open(ZName(prefix.scratch() / "none").c_str(), 0x8000));
+    EXPECT_FALSE(f.Open(WindowsPath(prefix.scratch() / "none").c_str(), 0x8000));
     EXPECT_EQ(Content(f), "mine");
-    EXPECT_FALSE(f.Open(ZName(prefix.scratch() / "none").c_str(), 0x8003));
+    EXPECT_FALSE(f.Open(WindowsPath(prefix.scratch() / "none").c_str(), 0x8003));
     EXPECT_EQ(Content(f), "mine");
 }
 
@@ -191,12 +186,12 @@ TEST(MemFileTest, WriteOnlyOpenOfAFileItCannotReadFails) {
     WriteFileBytes(host, "content");
     HMemFile f;
     ASSERT_TRUE(f.Attach("mine", 4, nullptr));
-    EXPECT_FALSE(f.Open(ZName(host).c_str(), 0x8041));
+    EXPECT_FALSE(f.Open(WindowsPath(host).c_str(), 0x8041));
     EXPECT_EQ(Content(f), "mine");
     EXPECT_TRUE(f.Close());
     EXPECT_EQ(ReadFileBytes(host), "content");
     // Created empty, there is nothing to read: that works.
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x9001));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x9001));
     ASSERT_EQ(f.Write("new", 3), 3u);
     EXPECT_TRUE(f.Close());
     EXPECT_EQ(ReadFileBytes(host), "new");
@@ -206,7 +201,7 @@ TEST(MemFileTest, DiskFileStaysOpenAfterCloseUntilDestruction) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "content");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     {
         HMemFile f;
         ASSERT_TRUE(f.Open(name.c_str(), 0x8012));  // exclusive
@@ -226,9 +221,9 @@ TEST(MemFileTest, ReopeningWritesPendingChangesFirst) {
     WriteFileBytes(a, "aaaa");
     WriteFileBytes(b, "bbbb");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(a).c_str(), 0x8012));
+    ASSERT_TRUE(f.Open(WindowsPath(a).c_str(), 0x8012));
     ASSERT_EQ(f.Write("A", 1), 1u);
-    ASSERT_TRUE(f.Open(ZName(b).c_str(), 0x8012));
+    ASSERT_TRUE(f.Open(WindowsPath(b).c_str(), 0x8012));
     EXPECT_EQ(Content(f), "bbbb");
     EXPECT_EQ(ReadFileBytes(a), "Aaaa");
 }
@@ -267,7 +262,7 @@ TEST(MemFileTest, AttachedContentIsNeverWrittenIntoAnEarlierFile) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "font file");
     HMemFile f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8012));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8012));
     EXPECT_TRUE(f.Close());
     ASSERT_TRUE(f.Attach("unrelated", 9, nullptr));
     ASSERT_EQ(f.Write("!", 1), 1u);

@@ -11,21 +11,16 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 }  // namespace
 
 TEST(OsFileTest, InvalidModeFailsWithoutTouchingTheDisk) {
     TempPrefix prefix;
-    const std::string name = ZName(prefix.scratch() / "x.bin");
+    const std::string name = WindowsPath(prefix.scratch() / "x.bin");
     OS_File f;
     EXPECT_FALSE(f.Open(name.c_str(), 0x9003));  // access 3, create
     EXPECT_FALSE(f.IsOpen());
@@ -40,11 +35,11 @@ TEST(OsFileTest, CreateModeTruncatesAndOpenModeNeedsTheFile) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     OS_File f;
-    EXPECT_FALSE(f.Open(ZName(host).c_str(), 0x8000));
+    EXPECT_FALSE(f.Open(WindowsPath(host).c_str(), 0x8000));
     EXPECT_FALSE(f.IsOpen());
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     WriteFileBytes(host, "old content");
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x9001));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x9001));
     EXPECT_EQ(f.GetLength(), 0u);
     EXPECT_EQ(f.Write("new", 3), 3u);
     EXPECT_TRUE(f.Close());
@@ -56,7 +51,7 @@ TEST(OsFileTest, GetLengthKeepsThePosition) {
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "0123456789");
     OS_File f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8020));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8020));
     EXPECT_EQ(f.Seek(4, HBaseFile::kBegin), 4u);
     EXPECT_EQ(f.GetLength(), 10u);
     EXPECT_EQ(f.GetPosition(), 4u);
@@ -71,7 +66,7 @@ TEST(OsFileTest, ReadWithoutBufferOrCountMakesNoSystemCall) {
     WriteFileBytes(host, "data");
     OS_File f;
     // Write-only: a read that reached the system would fail and set the last error.
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x8041));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x8041));
     char buf[4];
     SetLastError(4242);
     EXPECT_EQ(f.Read(nullptr, 4), 0u);
@@ -97,7 +92,7 @@ TEST(OsFileTest, ClosedFileAnswersZero) {
 
 TEST(OsFileTest, NamesFollowTheFormOfTheLastOpen) {
     TempPrefix prefix;
-    const std::string narrow = ZName(prefix.scratch() / "n.bin");
+    const std::string narrow = WindowsPath(prefix.scratch() / "n.bin");
     const std::wstring wide = L"Z:" + std::wstring(prefix.scratch().wstring()) + L"\\\x6E2C.bin";
     std::wstring wideName = wide;
     std::replace(wideName.begin(), wideName.end(), L'/', L'\\');
@@ -118,7 +113,7 @@ TEST(OsFileTest, NamesFollowTheFormOfTheLastOpen) {
 
 TEST(OsFileTest, OpenClosesTheFileThatWasOpen) {
     TempPrefix prefix;
-    const std::string name = ZName(prefix.scratch() / "x.bin");
+    const std::string name = WindowsPath(prefix.scratch() / "x.bin");
     OS_File f;
     ASSERT_TRUE(f.Open(name.c_str(), 0x9012));  // exclusive
     // Reopening the same file exclusively works only if the first handle went away.
@@ -127,7 +122,7 @@ TEST(OsFileTest, OpenClosesTheFileThatWasOpen) {
     EXPECT_FALSE(other.Open(name.c_str(), 0x8040));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     // A failed open leaves the object closed.
-    EXPECT_FALSE(f.Open(ZName(prefix.scratch() / "none").c_str(), 0x8000));
+    EXPECT_FALSE(f.Open(WindowsPath(prefix.scratch() / "none").c_str(), 0x8000));
     EXPECT_FALSE(f.IsOpen());
     EXPECT_TRUE(other.Open(name.c_str(), 0x8040));
 }
@@ -136,7 +131,7 @@ TEST(OsFileTest, SetLengthLeavesThePositionAtTheNewEnd) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     OS_File f;
-    ASSERT_TRUE(f.Open(ZName(host).c_str(), 0x9012));
+    ASSERT_TRUE(f.Open(WindowsPath(host).c_str(), 0x9012));
     ASSERT_EQ(f.Write("0123456789", 10), 10u);
     EXPECT_TRUE(f.SetLength(4));
     EXPECT_EQ(f.GetPosition(), 4u);
@@ -150,7 +145,7 @@ TEST(OsFileTest, SetLengthLeavesThePositionAtTheNewEnd) {
 TEST(OsFileTest, SeekPassesTheFailureValueThrough) {
     TempPrefix prefix;
     OS_File f;
-    ASSERT_TRUE(f.Open(ZName(prefix.scratch() / "x.bin").c_str(), 0x9012));
+    ASSERT_TRUE(f.Open(WindowsPath(prefix.scratch() / "x.bin").c_str(), 0x9012));
     ASSERT_EQ(f.Write("abc", 3), 3u);
     EXPECT_EQ(f.Seek(-1, HBaseFile::kEnd), 2u);
     EXPECT_EQ(f.Seek(-5, HBaseFile::kCurrent), 0xFFFFFFFFu);

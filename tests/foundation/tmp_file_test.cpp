@@ -12,16 +12,11 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 
 namespace {
 
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
-
-// The host file behind a name in dir (a Z: name made by ZName).
+// The host file behind a name in dir (a Z: name made by WindowsPath).
 fs::path HostOf(const fs::path& dir, const char* windowsName) {
     const std::string name = windowsName;
     return dir / name.substr(name.find_last_of('\\') + 1);
@@ -46,7 +41,7 @@ unsigned long NumberIn(const char* windowsName) {
 TEST(TmpFileTest, ThresholdZeroNamesAndCreatesTheFileAtOnce) {
     TempPrefix prefix;
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(0, ZName(prefix.scratch()).c_str(), false, true));
+    ASSERT_TRUE(f.Configure(0, WindowsPath(prefix.scratch()).c_str(), false, true));
     ASSERT_NE(f.GetFileName(), nullptr);
     EXPECT_NE(NumberIn(f.GetFileName()), 0u);
     const fs::path host = HostOf(prefix.scratch(), f.GetFileName());
@@ -63,7 +58,7 @@ TEST(TmpFileTest, ThresholdZeroNamesAndCreatesTheFileAtOnce) {
 TEST(TmpFileTest, DefaultThresholdMovesToDiskBeforeAWritePassingIt) {
     TempPrefix prefix;
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(HTmpFile::kDefaultThreshold, ZName(prefix.scratch()).c_str(), false, true));
+    ASSERT_TRUE(f.Configure(HTmpFile::kDefaultThreshold, WindowsPath(prefix.scratch()).c_str(), false, true));
     const std::string a(100000, 'a');
     const std::string b(28000, 'b');
     ASSERT_EQ(f.Write(a.data(), 100000), 100000u);
@@ -87,7 +82,7 @@ TEST(TmpFileTest, DefaultThresholdMovesToDiskBeforeAWritePassingIt) {
 TEST(TmpFileTest, SpillKeepsThePositionAndReturnsTheNumber) {
     TempPrefix prefix;
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(1000, ZName(prefix.scratch()).c_str(), false, true));
+    ASSERT_TRUE(f.Configure(1000, WindowsPath(prefix.scratch()).c_str(), false, true));
     EXPECT_EQ(f.SpillToDisk(), 0u);  // nothing to move
     ASSERT_EQ(f.Write("0123456789", 10), 10u);
     f.SeekFromBegin(4);
@@ -120,8 +115,8 @@ TEST(TmpFileTest, DirectoryAsNameUsesTheGivenPath) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "chosen.tte";
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(0, ZName(host).c_str(), true, false));
-    EXPECT_EQ(std::string(f.GetFileName()), ZName(host));
+    ASSERT_TRUE(f.Configure(0, WindowsPath(host).c_str(), true, false));
+    EXPECT_EQ(std::string(f.GetFileName()), WindowsPath(host));
     ASSERT_EQ(f.Write("glyphs", 6), 6u);
     EXPECT_TRUE(f.Close());
     EXPECT_EQ(ReadFileBytes(host), "glyphs");
@@ -131,13 +126,13 @@ TEST(TmpFileTest, CloseKeepsMemoryContentOnlyWhenTheFileIsKept) {
     TempPrefix prefix;
     {
         HTmpFile removed;
-        ASSERT_TRUE(removed.Configure(1000, ZName(prefix.scratch()).c_str(), false, true));
+        ASSERT_TRUE(removed.Configure(1000, WindowsPath(prefix.scratch()).c_str(), false, true));
         ASSERT_EQ(removed.Write("scratch", 7), 7u);
         EXPECT_TRUE(removed.Close());
         EXPECT_EQ(FilesIn(prefix.scratch()), 0u);  // no file written just to be deleted
     }
     HTmpFile kept;
-    ASSERT_TRUE(kept.Configure(1000, ZName(prefix.scratch()).c_str(), false, false));
+    ASSERT_TRUE(kept.Configure(1000, WindowsPath(prefix.scratch()).c_str(), false, false));
     ASSERT_EQ(kept.Write("result", 6), 6u);
     EXPECT_EQ(kept.GetFileName(), nullptr);
     EXPECT_TRUE(kept.Close());
@@ -148,14 +143,14 @@ TEST(TmpFileTest, CloseKeepsMemoryContentOnlyWhenTheFileIsKept) {
 TEST(TmpFileTest, KeptContentThatCannotReachTheDiskMakesCloseFail) {
     TempPrefix prefix;
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(1000, ZName(prefix.scratch() / "missing").c_str(), false, false));
+    ASSERT_TRUE(f.Configure(1000, WindowsPath(prefix.scratch() / "missing").c_str(), false, false));
     ASSERT_EQ(f.Write("result", 6), 6u);
     EXPECT_FALSE(f.Close());
 }
 
 TEST(TmpFileTest, UnwritableFolderFailsTheWriteOrStaysInMemory) {
     TempPrefix prefix;
-    const std::string missing = ZName(prefix.scratch() / "missing");
+    const std::string missing = WindowsPath(prefix.scratch() / "missing");
     HTmpFile direct;
     EXPECT_FALSE(direct.Configure(0, missing.c_str(), false, true));
     EXPECT_EQ(direct.Write("x", 1), 0u);
@@ -192,7 +187,7 @@ TEST(TmpFileTest, NoContentYetAnswersZero) {
 TEST(TmpFileTest, CloseRestoresTheDefaults) {
     TempPrefix prefix;
     HTmpFile f;
-    ASSERT_TRUE(f.Configure(0, ZName(prefix.scratch()).c_str(), false, true));
+    ASSERT_TRUE(f.Configure(0, WindowsPath(prefix.scratch()).c_str(), false, true));
     ASSERT_EQ(f.Write("abc", 3), 3u);
     EXPECT_TRUE(f.Close());
     EXPECT_EQ(FilesIn(prefix.scratch()), 0u);

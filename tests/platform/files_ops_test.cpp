@@ -11,15 +11,10 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 constexpr DWORD kErrorDirectory = 267;  // ERROR_DIRECTORY
 
@@ -29,14 +24,14 @@ TEST(FilesOpsTest, DeleteFileRemovesFilesOnly) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    EXPECT_TRUE(DeleteFileA(ZName(host).c_str()));
+    EXPECT_TRUE(DeleteFileA(WindowsPath(host).c_str()));
     EXPECT_FALSE(fs::exists(host));
-    EXPECT_FALSE(DeleteFileA(ZName(host).c_str()));
+    EXPECT_FALSE(DeleteFileA(WindowsPath(host).c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(DeleteFileA(ZName(prefix.scratch() / "no" / "x.bin").c_str()));
+    EXPECT_FALSE(DeleteFileA(WindowsPath(prefix.scratch() / "no" / "x.bin").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     fs::create_directory(prefix.scratch() / "dir");
-    EXPECT_FALSE(DeleteFileA(ZName(prefix.scratch() / "dir").c_str()));
+    EXPECT_FALSE(DeleteFileA(WindowsPath(prefix.scratch() / "dir").c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(fs::is_directory(prefix.scratch() / "dir"));
 }
@@ -48,17 +43,17 @@ TEST(FilesOpsTest, CopyFileCopiesContentAndHonoursFailIfExists) {
     std::string content(200000, '\0');
     for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + 3);
     WriteFileBytes(from, content);
-    ASSERT_TRUE(CopyFileA(ZName(from).c_str(), ZName(to).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileA(WindowsPath(from).c_str(), WindowsPath(to).c_str(), TRUE));
     EXPECT_EQ(ReadFileBytes(to), content);
 
     WriteFileBytes(to, "other");
-    EXPECT_FALSE(CopyFileA(ZName(from).c_str(), ZName(to).c_str(), TRUE));
+    EXPECT_FALSE(CopyFileA(WindowsPath(from).c_str(), WindowsPath(to).c_str(), TRUE));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
     EXPECT_EQ(ReadFileBytes(to), "other");
-    ASSERT_TRUE(CopyFileA(ZName(from).c_str(), ZName(to).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(WindowsPath(from).c_str(), WindowsPath(to).c_str(), FALSE));
     EXPECT_EQ(ReadFileBytes(to), content);
 
-    EXPECT_FALSE(CopyFileA(ZName(prefix.scratch() / "none").c_str(), ZName(to).c_str(), FALSE));
+    EXPECT_FALSE(CopyFileA(WindowsPath(prefix.scratch() / "none").c_str(), WindowsPath(to).c_str(), FALSE));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ReadFileBytes(to), content);
 }
@@ -67,7 +62,7 @@ TEST(FilesOpsTest, CopyFileOntoItselfKeepsTheFile) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "same.bin";
     WriteFileBytes(host, "content");
-    EXPECT_FALSE(CopyFileA(ZName(host).c_str(), ZName(host).c_str(), FALSE));
+    EXPECT_FALSE(CopyFileA(WindowsPath(host).c_str(), WindowsPath(host).c_str(), FALSE));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(ReadFileBytes(host), "content");
 }
@@ -76,9 +71,9 @@ TEST(FilesOpsTest, CopyFileKeepsTheReadOnlyAttribute) {
     TempPrefix prefix;
     const fs::path from = prefix.scratch() / "from.bin";
     WriteFileBytes(from, "ro");
-    ASSERT_TRUE(SetFileAttributesA(ZName(from).c_str(), FILE_ATTRIBUTE_READONLY));
-    const std::string to = ZName(prefix.scratch() / "to.bin");
-    ASSERT_TRUE(CopyFileA(ZName(from).c_str(), to.c_str(), TRUE));
+    ASSERT_TRUE(SetFileAttributesA(WindowsPath(from).c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string to = WindowsPath(prefix.scratch() / "to.bin");
+    ASSERT_TRUE(CopyFileA(WindowsPath(from).c_str(), to.c_str(), TRUE));
     EXPECT_NE(GetFileAttributesA(to.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(ReadFileBytes(prefix.scratch() / "to.bin"), "ro");
 }
@@ -88,21 +83,21 @@ TEST(FilesOpsTest, MoveFileRenamesAndReplacesOnlyWhenAsked) {
     const fs::path a = prefix.scratch() / "a.bin";
     const fs::path b = prefix.scratch() / "b.bin";
     WriteFileBytes(a, "A");
-    ASSERT_TRUE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), 0));
+    ASSERT_TRUE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), 0));
     EXPECT_FALSE(fs::exists(a));
     EXPECT_EQ(ReadFileBytes(b), "A");
 
     WriteFileBytes(a, "new");
-    EXPECT_FALSE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), 0));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(ReadFileBytes(b), "A");
-    ASSERT_TRUE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(ReadFileBytes(b), "new");
     EXPECT_FALSE(fs::exists(a));
 
-    EXPECT_FALSE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(MoveFileExA(ZName(b).c_str(), ZName(prefix.scratch() / "no" / "c.bin").c_str(), 0));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(b).c_str(), WindowsPath(prefix.scratch() / "no" / "c.bin").c_str(), 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(ReadFileBytes(b), "new");
 }
@@ -113,14 +108,14 @@ TEST(FilesOpsTest, MoveFileDoesNotReplaceReadOnlyOrOpenTargets) {
     const fs::path b = prefix.scratch() / "b.bin";
     WriteFileBytes(a, "A");
     WriteFileBytes(b, "B");
-    ASSERT_TRUE(SetFileAttributesA(ZName(b).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(SetFileAttributesA(WindowsPath(b).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    ASSERT_TRUE(SetFileAttributesA(ZName(b).c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(SetFileAttributesA(WindowsPath(b).c_str(), FILE_ATTRIBUTE_NORMAL));
 
-    HANDLE h = CreateFileA(ZName(b).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(WindowsPath(b).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(MoveFileExA(ZName(a).c_str(), ZName(b).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(a).c_str(), WindowsPath(b).c_str(), MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     CloseHandle(h);
     EXPECT_EQ(ReadFileBytes(a), "A");
@@ -130,8 +125,8 @@ TEST(FilesOpsTest, MoveFileDoesNotReplaceReadOnlyOrOpenTargets) {
 TEST(FilesOpsTest, MoveFileChangesTheCaseOfAName) {
     TempPrefix prefix;
     WriteFileBytes(prefix.scratch() / "font.tte", "glyphs");
-    ASSERT_TRUE(MoveFileExA(ZName(prefix.scratch() / "font.tte").c_str(),
-                            ZName(prefix.scratch() / "FONT.TTE").c_str(), 0));
+    ASSERT_TRUE(MoveFileExA(WindowsPath(prefix.scratch() / "font.tte").c_str(),
+                            WindowsPath(prefix.scratch() / "FONT.TTE").c_str(), 0));
     EXPECT_EQ(ReadFileBytes(prefix.scratch() / "FONT.TTE"), "glyphs");
     EXPECT_FALSE(fs::exists(prefix.scratch() / "font.tte"));
 }
@@ -140,7 +135,7 @@ TEST(FilesOpsTest, MoveAtRestartIsRefusedForNow) {
     TempPrefix prefix;
     const fs::path a = prefix.scratch() / "a.bin";
     WriteFileBytes(a, "A");
-    EXPECT_FALSE(MoveFileExA(ZName(a).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    EXPECT_FALSE(MoveFileExA(WindowsPath(a).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
     EXPECT_TRUE(fs::exists(a));
 }
@@ -148,32 +143,32 @@ TEST(FilesOpsTest, MoveAtRestartIsRefusedForNow) {
 TEST(FilesOpsTest, AttributesTellFoldersFromFiles) {
     TempPrefix prefix;
     WriteFileBytes(prefix.scratch() / "f.bin", "x");
-    EXPECT_EQ(GetFileAttributesA(ZName(prefix.scratch()).c_str()), FILE_ATTRIBUTE_DIRECTORY);
-    const DWORD file = GetFileAttributesA(ZName(prefix.scratch() / "f.bin").c_str());
+    EXPECT_EQ(GetFileAttributesA(WindowsPath(prefix.scratch()).c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD file = GetFileAttributesA(WindowsPath(prefix.scratch() / "f.bin").c_str());
     EXPECT_NE(file, INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(file & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY), 0u);
-    EXPECT_EQ(GetFileAttributesA(ZName(prefix.scratch() / "none").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(WindowsPath(prefix.scratch() / "none").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(GetFileAttributesA(ZName(prefix.scratch() / "no" / "none").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(WindowsPath(prefix.scratch() / "no" / "none").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
 TEST(FilesOpsTest, CreateAndRemoveDirectories) {
     TempPrefix prefix;
-    const std::string dir = ZName(prefix.scratch() / "d");
+    const std::string dir = WindowsPath(prefix.scratch() / "d");
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
     EXPECT_TRUE(fs::is_directory(prefix.scratch() / "d"));
     EXPECT_FALSE(CreateDirectoryA(dir.c_str(), nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
-    EXPECT_FALSE(CreateDirectoryA(ZName(prefix.scratch() / "x" / "y").c_str(), nullptr));
+    EXPECT_FALSE(CreateDirectoryA(WindowsPath(prefix.scratch() / "x" / "y").c_str(), nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 
     WriteFileBytes(prefix.scratch() / "d" / "f", "x");
     EXPECT_FALSE(RemoveDirectoryA(dir.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
-    EXPECT_FALSE(RemoveDirectoryA(ZName(prefix.scratch() / "d" / "f").c_str()));
+    EXPECT_FALSE(RemoveDirectoryA(WindowsPath(prefix.scratch() / "d" / "f").c_str()));
     EXPECT_EQ(GetLastError(), kErrorDirectory);
-    ASSERT_TRUE(DeleteFileA(ZName(prefix.scratch() / "d" / "f").c_str()));
+    ASSERT_TRUE(DeleteFileA(WindowsPath(prefix.scratch() / "d" / "f").c_str()));
     EXPECT_TRUE(RemoveDirectoryA(dir.c_str()));
     EXPECT_FALSE(fs::exists(prefix.scratch() / "d"));
     EXPECT_FALSE(RemoveDirectoryA(dir.c_str()));

@@ -14,6 +14,7 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
 namespace {
@@ -23,12 +24,6 @@ constexpr DWORD W = GENERIC_WRITE;
 constexpr DWORD SR = FILE_SHARE_READ;
 constexpr DWORD SW = FILE_SHARE_WRITE;
 constexpr DWORD SD = FILE_SHARE_DELETE;
-
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING) {
     return CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -98,7 +93,7 @@ TEST(FilesShareTest, SecondHandleInTheSameProcessFollowsTheShareRules) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     const ShareCase cases[] = {
         {R, SR, R, SR, true},            // readers that let others read
         {R, SR, W, SR | SW, false},      // the first does not let others write
@@ -130,11 +125,11 @@ TEST(FilesShareTest, ClosingTheHandleEndsItsShareMode) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    HANDLE first = Open(ZName(host), R, 0);
+    HANDLE first = Open(WindowsPath(host), R, 0);
     ASSERT_NE(first, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open(ZName(host), R, SR | SW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(host), R, SR | SW), INVALID_HANDLE_VALUE);
     CloseHandle(first);
-    HANDLE again = Open(ZName(host), R | W, 0);
+    HANDLE again = Open(WindowsPath(host), R | W, 0);
     EXPECT_NE(again, INVALID_HANDLE_VALUE);
     CloseHandle(again);
 }
@@ -143,11 +138,11 @@ TEST(FilesShareTest, RefusedCreateAlwaysLeavesTheContent) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "precious");
-    HANDLE reader = Open(ZName(host), R, SR);
+    HANDLE reader = Open(WindowsPath(host), R, SR);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open(ZName(host), W, SR | SW, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(host), W, SR | SW, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(Open(ZName(host), W, SR | SW, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(host), W, SR | SW, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadFileBytes(host), "precious");
     CloseHandle(reader);
 }
@@ -156,12 +151,12 @@ TEST(FilesShareTest, DeleteNeedsEveryHandleToShareDelete) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     HANDLE h = Open(name, R, SR | SW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(DeleteFileA(name.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_FALSE(MoveFileExA(name.c_str(), ZName(prefix.scratch() / "y.bin").c_str(), 0));
+    EXPECT_FALSE(MoveFileExA(name.c_str(), WindowsPath(prefix.scratch() / "y.bin").c_str(), 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_TRUE(fs::exists(host));
     CloseHandle(h);
@@ -177,7 +172,7 @@ TEST(FilesShareTest, ExclusiveHandleOfAnotherProcessBlocksOpenAndDelete) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     Child child([&](int in, int out) {
         HANDLE h = Open(name, R, 0);
         Tell(out, h == INVALID_HANDLE_VALUE ? 'F' : 'O');
@@ -204,7 +199,7 @@ TEST(FilesShareTest, OtherProcessIsRefusedWhatThisProcessDenies) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     HANDLE mine = Open(name, R, SR);  // others may read, not write
     ASSERT_NE(mine, INVALID_HANDLE_VALUE);
     Child child([&](int, int out) {
@@ -226,7 +221,7 @@ TEST(FilesShareTest, EndOfTheHoldingProcessReleasesTheFile) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "data");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     Child child([&](int in, int out) {
         HANDLE h = Open(name, R | W, 0);
         Tell(out, h == INVALID_HANDLE_VALUE ? 'F' : 'O');

@@ -11,15 +11,9 @@
 
 namespace fs = std::filesystem;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 
 namespace {
-
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    for (char& c : s)
-        if (c == '/') c = '\\';
-    return s;
-}
 
 std::string User() {
     const char* u = std::getenv("USER");
@@ -46,7 +40,7 @@ TEST(FilesTempTest, TempPathIsTheUsersLocalTempInThePrefix) {
 TEST(FilesTempTest, GivenNumberOnlyFormsTheName) {
     TempPrefix prefix;
     char name[MAX_PATH];
-    const std::string dir = ZName(prefix.scratch());
+    const std::string dir = WindowsPath(prefix.scratch());
     EXPECT_EQ(GetTempFileNameA(dir.c_str(), "TQT", 0x1A, name), 0x1Au);
     EXPECT_EQ(std::string(name), dir + "\\TQT1A.TMP");
     EXPECT_FALSE(fs::exists(prefix.scratch() / "TQT1A.TMP"));
@@ -60,7 +54,7 @@ TEST(FilesTempTest, GivenNumberOnlyFormsTheName) {
 
 TEST(FilesTempTest, NumberZeroCreatesAFreshEmptyFile) {
     TempPrefix prefix;
-    const std::string dir = ZName(prefix.scratch());
+    const std::string dir = WindowsPath(prefix.scratch());
     char first[MAX_PATH];
     char second[MAX_PATH];
     const UINT a = GetTempFileNameA(dir.c_str(), "TQT", 0, first);
@@ -85,7 +79,7 @@ TEST(FilesTempTest, NumberZeroCreatesAFreshEmptyFile) {
 
 TEST(FilesTempTest, NumberZeroSkipsNamesThatAreTaken) {
     TempPrefix prefix;
-    const std::string dir = ZName(prefix.scratch());
+    const std::string dir = WindowsPath(prefix.scratch());
     char name[MAX_PATH];
     testsupport::WriteFileBytes(prefix.scratch() / "Q4241.TMP", "taken");
     fs::create_directory(prefix.scratch() / "Q4242.TMP");
@@ -103,7 +97,7 @@ TEST(FilesTempTest, NumberZeroSkipsNamesThatAreTaken) {
 TEST(FilesTempTest, NumberZeroInAMissingFolderFails) {
     TempPrefix prefix;
     char name[MAX_PATH];
-    EXPECT_EQ(GetTempFileNameA(ZName(prefix.scratch() / "none").c_str(), "TQT", 0, name), 0u);
+    EXPECT_EQ(GetTempFileNameA(WindowsPath(prefix.scratch() / "none").c_str(), "TQT", 0, name), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(GetTempFileNameA(nullptr, "TQT", 0, name), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));

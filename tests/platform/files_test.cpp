@@ -16,16 +16,10 @@
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempPrefix;
+using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
 namespace {
-
-// The Windows name of a host path (Z: is the host's root).
-std::string ZName(const fs::path& host) {
-    std::string s = "Z:" + host.string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) {
     return CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -76,19 +70,19 @@ TEST(FilesTest, CreateNewOnExistingFileFailsWithFileExists) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "keep");
-    EXPECT_EQ(Open(ZName(host), GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(host), GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
     EXPECT_EQ(ReadFileBytes(host), "keep");
 }
 
 TEST(FilesTest, MissingFileAndMissingFolderGiveDifferentErrors) {
     TempPrefix prefix;
-    EXPECT_EQ(Open(ZName(prefix.scratch() / "none.bin"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch() / "none.bin"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(Open(ZName(prefix.scratch() / "nodir" / "none.bin"), GENERIC_READ, 0, OPEN_EXISTING),
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch() / "nodir" / "none.bin"), GENERIC_READ, 0, OPEN_EXISTING),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(Open(ZName(prefix.scratch() / "nodir" / "new.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS),
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch() / "nodir" / "new.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
@@ -96,12 +90,12 @@ TEST(FilesTest, MissingFileAndMissingFolderGiveDifferentErrors) {
 TEST(FilesTest, CreateAlwaysTruncatesAndReportsThatTheFileExisted) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
-    HANDLE h = Open(ZName(host), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(WindowsPath(host), GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     ASSERT_TRUE(WriteAll(h, "old content"));
     CloseHandle(h);
-    h = Open(ZName(host), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    h = Open(WindowsPath(host), GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(GetFileSize(h, nullptr), 0u);
@@ -111,12 +105,12 @@ TEST(FilesTest, CreateAlwaysTruncatesAndReportsThatTheFileExisted) {
 TEST(FilesTest, OpenAlwaysKeepsContentAndReportsThatTheFileExisted) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
-    HANDLE h = Open(ZName(host), GENERIC_READ, 0, OPEN_ALWAYS);
+    HANDLE h = Open(WindowsPath(host), GENERIC_READ, 0, OPEN_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
     CloseHandle(h);
     WriteFileBytes(host, "abc");
-    h = Open(ZName(host), GENERIC_READ, 0, OPEN_ALWAYS);
+    h = Open(WindowsPath(host), GENERIC_READ, 0, OPEN_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(ReadAll(h), "abc");
@@ -127,20 +121,20 @@ TEST(FilesTest, TruncateExistingNeedsWriteAccessAndEmptiesTheFile) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "abc");
-    EXPECT_EQ(Open(ZName(host), GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(host), GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(ReadFileBytes(host), "abc");
-    HANDLE h = Open(ZName(host), GENERIC_WRITE, 0, TRUNCATE_EXISTING);
+    HANDLE h = Open(WindowsPath(host), GENERIC_WRITE, 0, TRUNCATE_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
     EXPECT_EQ(ReadFileBytes(host), "");
-    EXPECT_EQ(Open(ZName(prefix.scratch() / "none"), GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch() / "none"), GENERIC_WRITE, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(FilesTest, InvalidDispositionOrShareBitsAreRefused) {
     TempPrefix prefix;
-    const std::string name = ZName(prefix.scratch() / "x.bin");
+    const std::string name = WindowsPath(prefix.scratch() / "x.bin");
     EXPECT_EQ(Open(name, GENERIC_WRITE, 0, 0), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(Open(name, GENERIC_WRITE, 0, 6), INVALID_HANDLE_VALUE);
@@ -153,7 +147,7 @@ TEST(FilesTest, AccessRightsOfTheHandleAreEnforced) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "abcdef");
-    HANDLE w = Open(ZName(host), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    HANDLE w = Open(WindowsPath(host), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     ASSERT_NE(w, INVALID_HANDLE_VALUE);
     char buf[4];
     DWORD got = 99;
@@ -161,7 +155,7 @@ TEST(FilesTest, AccessRightsOfTheHandleAreEnforced) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(got, 0u);
 
-    HANDLE r = Open(ZName(host), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    HANDLE r = Open(WindowsPath(host), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     ASSERT_NE(r, INVALID_HANDLE_VALUE);
     DWORD put = 99;
     EXPECT_FALSE(WriteFile(r, "zz", 2, &put, nullptr));
@@ -181,7 +175,7 @@ TEST(FilesTest, ReadAtEndOfFileSucceedsWithNothing) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "ab");
-    HANDLE h = Open(ZName(host), GENERIC_READ, 0, OPEN_EXISTING);
+    HANDLE h = Open(WindowsPath(host), GENERIC_READ, 0, OPEN_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     char buf[8];
     DWORD got = 0;
@@ -199,7 +193,7 @@ TEST(FilesTest, NegativeSeekFailsAndKeepsThePointer) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
     WriteFileBytes(host, "0123456789");
-    HANDLE h = Open(ZName(host), GENERIC_READ, 0, OPEN_EXISTING);
+    HANDLE h = Open(WindowsPath(host), GENERIC_READ, 0, OPEN_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(SetFilePointer(h, 4, nullptr, FILE_BEGIN), 4u);
     EXPECT_EQ(SetFilePointer(h, -5, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
@@ -216,7 +210,7 @@ TEST(FilesTest, NegativeSeekFailsAndKeepsThePointer) {
 
 TEST(FilesTest, HighHalfOfTheDistanceMovesBeyondFourGigabytes) {
     TempPrefix prefix;
-    HANDLE h = Open(ZName(prefix.scratch() / "x.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(WindowsPath(prefix.scratch() / "x.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     LONG high = 1;
     EXPECT_EQ(SetFilePointer(h, 0x10, &high, FILE_BEGIN), 0x10u);
@@ -237,7 +231,7 @@ TEST(FilesTest, HighHalfOfTheDistanceMovesBeyondFourGigabytes) {
 TEST(FilesTest, WritingPastTheEndFillsTheGapWithZerosAndSetEndOfFileCuts) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "x.bin";
-    HANDLE h = Open(ZName(host), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(WindowsPath(host), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
     ASSERT_TRUE(WriteAll(h, "xy"));
@@ -269,7 +263,7 @@ TEST(FilesTest, BadHandlesFailWithInvalidHandle) {
         EXPECT_FALSE(CloseHandle(bad));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     }
-    HANDLE h = Open(ZName(prefix.scratch() / "x.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    HANDLE h = Open(WindowsPath(prefix.scratch() / "x.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(CloseHandle(h));
     EXPECT_FALSE(CloseHandle(h));
@@ -292,13 +286,13 @@ TEST(FilesTest, LastErrorBelongsToTheThread) {
 
 TEST(FilesTest, OpeningAFolderIsDenied) {
     TempPrefix prefix;
-    EXPECT_EQ(Open(ZName(prefix.scratch()), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch()), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST(FilesTest, WildcardsInNamesAreInvalid) {
     TempPrefix prefix;
-    EXPECT_EQ(Open(ZName(prefix.scratch() / "a*b"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(WindowsPath(prefix.scratch() / "a*b"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
     EXPECT_EQ(Open("", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
@@ -309,7 +303,7 @@ TEST(FilesTest, ReadOnlyAttributeRefusesWritingAndDeleting) {
     TempPrefix prefix;
     const fs::path host = prefix.scratch() / "ro.bin";
     WriteFileBytes(host, "fixed");
-    const std::string name = ZName(host);
+    const std::string name = WindowsPath(host);
     ASSERT_TRUE(SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_NE(GetFileAttributesA(name.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(Open(name, GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
@@ -340,10 +334,10 @@ TEST(FilesTest, ReadsNeverCreateThePrefix) {
     char temp[MAX_PATH];
     EXPECT_GT(GetTempPathA(MAX_PATH, temp), 0u);
     // Writing outside the prefix leaves it alone too.
-    HANDLE h = Open(ZName(prefix.scratch() / "outside.bin"), GENERIC_WRITE, 0, CREATE_NEW);
+    HANDLE h = Open(WindowsPath(prefix.scratch() / "outside.bin"), GENERIC_WRITE, 0, CREATE_NEW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
-    EXPECT_TRUE(CreateDirectoryA(ZName(prefix.scratch() / "dir").c_str(), nullptr));
+    EXPECT_TRUE(CreateDirectoryA(WindowsPath(prefix.scratch() / "dir").c_str(), nullptr));
     EXPECT_FALSE(fs::exists(prefix.root()));
     // The first write inside creates it.
     h = Open("C:\\new.txt", GENERIC_WRITE, 0, CREATE_NEW);
@@ -388,9 +382,9 @@ TEST(FilesTest, HandlesAreInheritedOnlyWhenAsked) {
     TempPrefix prefix;
     const fs::path a = prefix.scratch() / "private.bin";
     const fs::path b = prefix.scratch() / "inherited.bin";
-    HANDLE ha = Open(ZName(a), GENERIC_WRITE, 0, CREATE_NEW);
+    HANDLE ha = Open(WindowsPath(a), GENERIC_WRITE, 0, CREATE_NEW);
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE hb = CreateFileA(ZName(b).c_str(), GENERIC_WRITE, 0, &sa, CREATE_NEW, 0, nullptr);
+    HANDLE hb = CreateFileA(WindowsPath(b).c_str(), GENERIC_WRITE, 0, &sa, CREATE_NEW, 0, nullptr);
     ASSERT_NE(ha, INVALID_HANDLE_VALUE);
     ASSERT_NE(hb, INVALID_HANDLE_VALUE);
     const int fa = FindDescriptor(a);
