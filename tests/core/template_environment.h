@@ -1,5 +1,6 @@
 // A throw-away prefix set to a Windows version, so that GetNewTteData picks that template; the
-// version code is computed again once the prefix is gone. Shared by the TrueType editor's tests.
+// version code is computed again once the prefix is gone; and the check every written font must
+// pass. Shared by the TrueType editor's tests.
 #pragma once
 #include <filesystem>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "common/process_version.h"
 #include "eudccore/tte_install.h"
 #include "support/temp_prefix.h"
+#include "support/tt_test_fonts.h"
 
 namespace testsupport {
 
@@ -40,5 +42,14 @@ private:
     std::unique_ptr<testsupport::TempPrefix> prefix_ = std::make_unique<testsupport::TempPrefix>();
     static inline const TemplateEnvironment* current_ = nullptr;
 };
+
+// Every font the editor writes must pass ots-sanitize and load, glyph by glyph, in FreeType.
+inline void ExpectSoundFont(const std::string& font) {
+    const TemplateEnvironment* env = TemplateEnvironment::Current();
+    ASSERT_NE(env, nullptr) << "a written font needs a scratch folder to be checked in";
+    std::string log;
+    EXPECT_TRUE(OtsAcceptsBytes(env->Scratch("written.ttf"), font, &log)) << log;
+    EXPECT_EQ(FreeTypeLoadsEveryGlyph(font), "");
+}
 
 }  // namespace testsupport

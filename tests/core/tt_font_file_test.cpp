@@ -24,16 +24,8 @@ using testsupport::FontContour;
 using testsupport::Get16;
 using testsupport::Get32;
 
+using testsupport::ExpectSoundFont;
 using testsupport::TemplateEnvironment;
-
-// Every font the editor writes must pass ots-sanitize and load, glyph by glyph, in FreeType.
-void ExpectSoundFont(const std::string& font) {
-    const TemplateEnvironment* env = TemplateEnvironment::Current();
-    ASSERT_NE(env, nullptr) << "a written font needs a scratch folder to be checked in";
-    std::string log;
-    EXPECT_TRUE(testsupport::OtsAcceptsBytes(env->Scratch("written.ttf"), font, &log)) << log;
-    EXPECT_EQ(testsupport::FreeTypeLoadsEveryGlyph(font), "");
-}
 
 // A font held in a memory file with the editor on it.
 struct MemFont {

@@ -28,16 +28,8 @@ using testsupport::ReadFileBytes;
 using testsupport::WindowsPath;
 using testsupport::WriteFileBytes;
 
+using testsupport::ExpectSoundFont;
 using testsupport::TemplateEnvironment;
-
-// Every font the editor writes must pass ots-sanitize and load, glyph by glyph, in FreeType.
-void ExpectSoundFont(const std::string& font) {
-    const TemplateEnvironment* env = TemplateEnvironment::Current();
-    ASSERT_NE(env, nullptr) << "a written font needs a scratch folder to be checked in";
-    std::string log;
-    EXPECT_TRUE(testsupport::OtsAcceptsBytes(env->Scratch("written.ttf"), font, &log)) << log;
-    EXPECT_EQ(testsupport::FreeTypeLoadsEveryGlyph(font), "");
-}
 
 void ExpectSoundFontFile(const std::filesystem::path& path) { ExpectSoundFont(ReadFileBytes(path)); }
 
