@@ -7,13 +7,12 @@
 #include "backup_writer.h"
 #include "eudccore/tt_font_file.h"
 #include "eudccore/tt_glyph.h"
-#include "eudccore/tte_install.h"
 #include "foundation/endian.h"
 #include "foundation/mem_file.h"
-#include "support/box_glyph.h"
 #include "support/temp_prefix.h"
 #include "support/tt_test_fonts.h"
 #include "tool_runner.h"
+#include "tte_sections.h"
 
 using namespace testsupport;
 
@@ -21,23 +20,8 @@ namespace {
 
 const std::string kWinDir = "Windows\xA5\xD8\xBF\xFD";  // "Windows目錄"
 
-TTGlyph Box(int16_t x0, int16_t y0, int16_t x1, int16_t y1) { return testsupport::BoxGlyph(x0, y0, x1, y1, 1000); }
-
 // A TTE file from the template with a glyph at every stride-th code, each different.
-std::string Section(int stride, int seed) {
-    std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
-    GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data()));
-    HMemFile file;
-    file.Attach(bytes.data(), static_cast<uint32_t>(bytes.size()), nullptr);
-    TTFontFile font;
-    EXPECT_TRUE(font.Attach(&file));
-    for (int i = 0; i < 6400; i += stride) {
-        const auto s = static_cast<int16_t>((i * 7 + seed) % 300);
-        EXPECT_TRUE(font.PutGlyph(static_cast<uint16_t>(0xE000 + i), Box(s, 0, static_cast<int16_t>(s + 100), 500)));
-    }
-    font.Close();
-    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetLength());
-}
+std::string Section(int stride, int seed) { return TemplateTte(DistinctBoxGlyphs(0xE000, stride, seed)); }
 
 // Every code U+E000..U+F8FF reads the same from both files.
 void ExpectSameGlyphs(std::string expected, std::string actual) {

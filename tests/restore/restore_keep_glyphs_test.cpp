@@ -11,14 +11,13 @@
 #include "backup_writer.h"
 #include "eudccore/tt_font_file.h"
 #include "eudccore/tt_glyph.h"
-#include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "platform/winreg.h"
-#include "support/box_glyph.h"
 #include "support/temp_prefix.h"
 #include "support/test_font_builder.h"
 #include "support/tt_test_fonts.h"
 #include "tool_runner.h"
+#include "tte_sections.h"
 
 using namespace testsupport;
 
@@ -48,7 +47,7 @@ constexpr uint16_t kLast = 0xF8FF;        // the last code of the bitmap
 constexpr uint16_t kKaiOnly = 0xE040;     // flagged, drawn only by the workstation's KAI.TTE
 
 using Contours = std::vector<FontContour>;
-using Glyphs = std::map<uint16_t, TTGlyph>;
+using Glyphs = TteGlyphs;
 
 Contours Box(int x0, int y0, int x1, int y1) { return {{{x0, y0}, {x0, y1}, {x1, y1}, {x1, y0}}}; }
 
@@ -72,19 +71,6 @@ TTGlyph GlyphOf(const Contours& contours) {
     return glyph;
 }
 
-// A TTE file from the template holding exactly these glyphs.
-std::string TteWith(const Glyphs& glyphs) {
-    std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
-    GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data()));
-    HMemFile file;
-    file.Attach(bytes.data(), static_cast<uint32_t>(bytes.size()), nullptr);
-    TTFontFile font;
-    EXPECT_TRUE(font.Attach(&file));
-    for (const auto& [code, glyph] : glyphs) EXPECT_TRUE(font.PutGlyph(code, glyph));
-    font.Close();
-    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetLength());
-}
-
 // Every code U+E000..U+F8FF of the font must hold the expected glyph, or nothing when none is.
 void ExpectGlyphs(const Glyphs& expected, std::string font) {
     HMemFile file;
@@ -100,16 +86,6 @@ void ExpectGlyphs(const Glyphs& expected, std::string font) {
         if (!same && ++differing <= 8) ADD_FAILURE() << "U+" << std::hex << code << " holds the wrong glyph";
     }
     EXPECT_EQ(differing, 0);
-}
-
-// Distinct backup glyphs at every stride-th code from first on.
-Glyphs BackupGlyphs(uint16_t first, int stride, int seed) {
-    Glyphs glyphs;
-    for (uint32_t code = first; code <= 0xF8FF; code += static_cast<uint32_t>(stride)) {
-        const auto x = static_cast<int16_t>((code * 7 + static_cast<uint32_t>(seed)) % 300);
-        glyphs[static_cast<uint16_t>(code)] = BoxGlyph(x, 0, static_cast<int16_t>(x + 100), 500, 1000);
-    }
-    return glyphs;
 }
 
 void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& data) {
@@ -151,7 +127,7 @@ protected:
                  {kLast, Box(50, -200, 950, 800)}};
         Glyphs mingTte;
         for (const auto& [code, contours] : ming_) mingTte[code] = GlyphOf(contours);
-        const std::string mingFile = TteWith(mingTte);
+        const std::string mingFile = TemplateTte(mingTte);
         // A TTE file need not come from the template: this one maps a single code.
         const std::string kaiFile =
             TestFontBuilder().Family("Kai EUDC").Glyph(kKaiOnly, Box(200, -50, 800, 750)).Build();
@@ -165,13 +141,13 @@ protected:
         contents_.fontTable[2] = backupwriter::MakeFontRecord("Face Two", kWinDir + "\\F2.TTE", "");
         contents_.fontTable[5] = backupwriter::MakeFontRecord("Face Five", kWinDir + "\\F5.TTE", "");
         contents_.fontTable[15] = backupwriter::MakeFontRecord("Face Fifteen", kWinDir + "\\F15.TTE", "");
-        backup_[0] = BackupGlyphs(0xE000, 1, 1);
+        backup_[0] = DistinctBoxGlyphs(0xE000, 1, 1);
         backup_[0].erase(kNew);
-        backup_[1] = BackupGlyphs(0xE000, 2, 3);
-        backup_[2] = BackupGlyphs(0xE000, 1, 5);  // every flagged code too: slot 2 must not take them
-        backup_[5] = BackupGlyphs(0xE003, 37, 7);
-        backup_[15] = BackupGlyphs(0xE010, 5, 11);
-        for (const auto& [slot, glyphs] : backup_) contents_.tteSections[static_cast<size_t>(slot)] = TteWith(glyphs);
+        backup_[1] = DistinctBoxGlyphs(0xE000, 2, 3);
+        backup_[2] = DistinctBoxGlyphs(0xE000, 1, 5);  // every flagged code too: slot 2 must not take them
+        backup_[5] = DistinctBoxGlyphs(0xE003, 37, 7);
+        backup_[15] = DistinctBoxGlyphs(0xE010, 5, 11);
+        for (const auto& [slot, glyphs] : backup_) contents_.tteSections[static_cast<size_t>(slot)] = TemplateTte(glyphs);
         for (uint16_t code : {kBox, kCcw, kFrame, kCurve, kNew, kAbove, kBlank, kLast, kKaiOnly})
             contents_.SetUserManaged(code);
 

@@ -1,0 +1,33 @@
+#include "tte_sections.h"
+
+#include <gtest/gtest.h>
+
+#include "eudccore/tt_font_file.h"
+#include "eudccore/tte_install.h"
+#include "foundation/mem_file.h"
+#include "support/box_glyph.h"
+
+namespace testsupport {
+
+std::string TemplateTte(const TteGlyphs& glyphs) {
+    std::string bytes(static_cast<size_t>(GetNewTteData(nullptr)), '\0');
+    GetNewTteData(reinterpret_cast<unsigned char*>(bytes.data()));
+    HMemFile file;
+    file.Attach(bytes.data(), static_cast<uint32_t>(bytes.size()), nullptr);
+    TTFontFile font;
+    EXPECT_TRUE(font.Attach(&file));
+    for (const auto& [code, glyph] : glyphs) EXPECT_TRUE(font.PutGlyph(code, glyph));
+    font.Close();
+    return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetLength());
+}
+
+TteGlyphs DistinctBoxGlyphs(uint16_t first, int stride, int seed) {
+    TteGlyphs glyphs;
+    for (uint32_t code = first; code <= 0xF8FF; code += static_cast<uint32_t>(stride)) {
+        const auto x = static_cast<int16_t>((code * 7 + static_cast<uint32_t>(seed)) % 300);
+        glyphs[static_cast<uint16_t>(code)] = BoxGlyph(x, 0, static_cast<int16_t>(x + 100), 500, 1000);
+    }
+    return glyphs;
+}
+
+}  // namespace testsupport
