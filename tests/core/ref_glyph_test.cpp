@@ -44,14 +44,7 @@ protected:
         for (const auto& [code, contour] : eudc) tte.Glyph(code, {contour});
         const auto path = prefix_->scratch() / "ref.tte";
         testsupport::WriteFileBytes(path, tte.Build());
-        const std::string windowsPath = testsupport::WindowsPath(path);
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExA(key, "Ref Base", 0, REG_SZ, reinterpret_cast<const BYTE*>(windowsPath.c_str()),
-                                 static_cast<DWORD>(windowsPath.size() + 1)),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
+        testsupport::SetRegistryString(HKEY_CURRENT_USER, "EUDC\\950", "Ref Base", testsupport::WindowsPath(path));
     }
 
     static std::vector<uint8_t> Record(unsigned code, const char* face = "Ref Base") {

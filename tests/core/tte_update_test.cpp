@@ -48,12 +48,7 @@ std::map<std::string, std::string> EudcValues() {
 }
 
 void SetEudcValue(const std::string& name, const std::string& data) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
+    testsupport::SetRegistryString(HKEY_CURRENT_USER, "EUDC\\950", name, data);
 }
 
 struct FontManager : ::testing::Test {

@@ -112,13 +112,7 @@ void InstallOutlineFont(const TempPrefix& p, const std::string& file, const std:
 }
 
 void SetEudcLink(const std::string& valueName, const std::string& windowsPath) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(windowsPath.c_str()),
-                             static_cast<DWORD>(windowsPath.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    testsupport::SetRegistryString(HKEY_CURRENT_USER, "EUDC\\950", valueName, windowsPath);
 }
 
 // A TTE file outside the Fonts folder with one box glyph per code, each box's left edge at x.

@@ -88,15 +88,6 @@ void ExpectGlyphs(const Glyphs& expected, std::string font) {
     EXPECT_EQ(differing, 0);
 }
 
-void SetString(HKEY root, const std::string& key, const std::string& name, const std::string& data) {
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                             static_cast<DWORD>(data.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
-}
-
 // A workstation whose 細明體 and 標楷體 are Big5 test fonts reached through FontSubstitutes, each
 // linked under EUDC\950 to a TTE file with glyphs of its own, and a backup that flags the codes
 // above (but kUnmanaged) and carries sections for slots 0, 1, 2, 5 and 15. Restored once per test.
@@ -112,10 +103,10 @@ protected:
         InstallFont(prefix_, "testkai.ttf",
                     TestFontBuilder().Family("Test Kai").CodePages(kCodePageChineseTraditional)
                         .Metrics(kKaiAscent, kKaiDescent).MapText("\xE6\xA8\x99\xE6\xA5\xB7 abc").Build());
-        SetString(HKEY_LOCAL_MACHINE, substitutes, kMing, "Test Ming");
-        SetString(HKEY_LOCAL_MACHINE, substitutes, kKai, "Test Kai");
-        SetString(HKEY_CURRENT_USER, "EUDC\\950", kMing, std::string(folder) + "\\MING.TTE");
-        SetString(HKEY_CURRENT_USER, "EUDC\\950", kKai, std::string(folder) + "\\KAI.TTE");
+        SetRegistryString(HKEY_LOCAL_MACHINE, substitutes, kMing, "Test Ming");
+        SetRegistryString(HKEY_LOCAL_MACHINE, substitutes, kKai, "Test Kai");
+        SetRegistryString(HKEY_CURRENT_USER, "EUDC\\950", kMing, std::string(folder) + "\\MING.TTE");
+        SetRegistryString(HKEY_CURRENT_USER, "EUDC\\950", kKai, std::string(folder) + "\\KAI.TTE");
 
         ming_ = {{kBox, Box(100, -100, 900, 700)},
                  {kCcw, {{{150, -50}, {850, -50}, {850, 650}, {150, 650}}}},

@@ -44,14 +44,17 @@ void TempPrefix::InstallFixtureRegistry() const {
 }
 
 void TempPrefix::SetWindowsVersion(const std::string& name) const {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        throw std::runtime_error("cannot create Software\\Wine");
-    const LONG rc = RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
-                                   static_cast<DWORD>(name.size() + 1));
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) throw std::runtime_error("cannot set the Windows version");
+    SetRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", name);
+}
+
+void SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& data) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        throw std::runtime_error("cannot create " + key);
+    const LONG rc = RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                   static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(handle);
+    if (rc != ERROR_SUCCESS) throw std::runtime_error("cannot set " + key + "\\" + name);
 }
 
 std::string SnapshotTree(const fs::path& root) {

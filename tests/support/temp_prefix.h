@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/winreg.h"
+
 namespace testsupport {
 
 class TempPrefix {
@@ -27,6 +29,9 @@ private:
     std::string oldPrefix_;
     bool hadOldPrefix_ = false;
 };
+
+// Creates the key when needed and sets a REG_SZ value in it; throws std::runtime_error on failure.
+void SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& data);
 
 // The Windows form (Z:\...) of a host path, for the A functions.
 std::string WindowsPath(const std::filesystem::path& hostPath);
