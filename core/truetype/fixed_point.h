@@ -8,17 +8,12 @@ constexpr int32_t kOne = 0x10000;
 
 constexpr int32_t FromInt(int32_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value) << 16); }
 
-// Halves round away from zero.
-constexpr int32_t Round(int32_t v) {
-    const int64_t w = v;
-    return w >= 0 ? static_cast<int32_t>((w + 0x8000) >> 16) : static_cast<int32_t>(-((0x8000 - w) >> 16));
+// Halves round away from zero. Takes 64 bits so that sums and midpoints of 16.16 values round too.
+constexpr int32_t Round(int64_t v) {
+    return v >= 0 ? static_cast<int32_t>((v + 0x8000) >> 16) : static_cast<int32_t>(-((0x8000 - v) >> 16));
 }
 
-// The 64-bit product, rounded by adding a half before the shift. Products beyond 32 bits
-// wrap as a 32-bit value would.
-constexpr int32_t Mul(int32_t a, int32_t b) {
-    const int64_t p = static_cast<int64_t>(a) * b + 0x8000;
-    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(p >> 16)));
-}
+// The 64-bit product, rounded by adding a half before the shift.
+constexpr int64_t Mul(int64_t a, int64_t b) { return (a * b + 0x8000) >> 16; }
 
 }  // namespace fixed

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "truetype/fixed_point.h"
+
 namespace {
 
 int32_t Saturate(int64_t v) {
@@ -14,8 +16,7 @@ int32_t Saturate(int64_t v) {
 // that a wild point stays far away rather than landing somewhere inside the em.
 int32_t Transform(int32_t value, int32_t origin, int32_t scale, int32_t offset) {
     const int64_t relative = Saturate(static_cast<int64_t>(value) - origin);
-    const int64_t scaled = (relative * scale + 0x8000) >> 16;
-    return Saturate(scaled + offset);
+    return Saturate(fixed::Mul(relative, scale) + offset);
 }
 
 }  // namespace

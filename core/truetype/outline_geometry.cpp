@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "truetype/fixed_point.h"
+
 namespace outline {
 namespace {
-
-// Halves round away from zero, as fixed::Round, for values already widened.
-int32_t RoundWide(int64_t v) {
-    return v >= 0 ? static_cast<int32_t>((v + 0x8000) >> 16) : static_cast<int32_t>(-((0x8000 - v) >> 16));
-}
-
-int64_t MulWide(int64_t a, int64_t b) { return (a * b + 0x8000) >> 16; }
 
 // ((k/16)^2, k/16) for k = 1..15, in 16.16.
 struct SampleWeights {
@@ -31,8 +26,8 @@ void SampleQuadratic(const FixedPoint& p0, const FixedPoint& p1, const FixedPoin
     const FixedPoint a{2 * (p1.x - p0.x), 2 * (p1.y - p0.y)};
     const FixedPoint b{p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y};
     for (int k = 0; k < kSegmentSamples; ++k) {
-        samples[k].x = p0.x + MulWide(a.x, kWeights[k].t) + MulWide(b.x, kWeights[k].t2);
-        samples[k].y = p0.y + MulWide(a.y, kWeights[k].t) + MulWide(b.y, kWeights[k].t2);
+        samples[k].x = p0.x + fixed::Mul(a.x, kWeights[k].t) + fixed::Mul(b.x, kWeights[k].t2);
+        samples[k].y = p0.y + fixed::Mul(a.y, kWeights[k].t) + fixed::Mul(b.y, kWeights[k].t2);
     }
 }
 
@@ -42,8 +37,8 @@ int64_t SignedArea(const std::vector<OutlinePoint>& points) {
     for (size_t i = 0; i < n; ++i) {
         const OutlinePoint& prev = points[(i + n - 1) % n];
         const OutlinePoint& cur = points[i];
-        const int64_t x0 = RoundWide(prev.x), y0 = RoundWide(prev.y);
-        const int64_t x1 = RoundWide(cur.x), y1 = RoundWide(cur.y);
+        const int64_t x0 = fixed::Round(prev.x), y0 = fixed::Round(prev.y);
+        const int64_t x1 = fixed::Round(cur.x), y1 = fixed::Round(cur.y);
         sum += x0 * y1 - x1 * y0;
     }
     return sum;
@@ -57,7 +52,7 @@ bool FlattenContour(const std::vector<OutlinePoint>& points, std::vector<POINT>&
             fits = false;
             return;
         }
-        polygon.push_back(POINT{RoundWide(p.x / 4), RoundWide(p.y / 4)});
+        polygon.push_back(POINT{fixed::Round(p.x / 4), fixed::Round(p.y / 4)});
     };
     WalkSegments(
         points, add, add,
@@ -75,7 +70,7 @@ bool FlattenContour(const std::vector<OutlinePoint>& points, std::vector<POINT>&
 void OutlineContour::ComputeBoundingBox() {
     int32_t x0 = 32767, y0 = 32767, x1 = -32767, y1 = -32767;
     auto include = [&](const outline::FixedPoint& p) {
-        const int32_t x = outline::RoundWide(p.x), y = outline::RoundWide(p.y);
+        const int32_t x = fixed::Round(p.x), y = fixed::Round(p.y);
         x0 = std::min(x0, x);
         y0 = std::min(y0, y);
         x1 = std::max(x1, x);
