@@ -1,10 +1,19 @@
 #include "prefix.h"
 
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cwctype>
+#include <fstream>
+#include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "text.h"
+#include "windows_path.h"
 
 namespace fs = std::filesystem;
 
@@ -22,27 +31,83 @@ bool Exists() {
 }
 
 std::string UserName() {
-    const char* u = std::getenv("USER");
-    return (u && *u) ? std::string(u) : std::string("user");
+    // Measured under Wine 8.0: a prefix made with USER=x has C:\users\x; without USER the
+    // passwd entry of the effective user names the profile.
+    if (const char* u = std::getenv("USER"); u && *u) return u;
+    if (const struct passwd* pw = getpwuid(geteuid()); pw && pw->pw_name && *pw->pw_name) return pw->pw_name;
+    return "wine";
 }
+
+std::wstring ProfileFolder() { return L"C:\\users\\" + text::Utf8ToWide(UserName()); }
 
 fs::path StateDir() { return Root() / ".eudc"; }
 
-bool EnsureExists() {
-    const fs::path root = Root();
+namespace {
+
+// The folders Wine 8.0 makes for the same purposes.
+bool CreateMinimalLayout(const fs::path& root) {
     std::error_code ec;
-    if (fs::is_directory(root / "drive_c", ec)) return true;
     const fs::path c = root / "drive_c";
     const fs::path profile = c / "users" / UserName();
-    for (const fs::path& dir : {c / "windows" / "system32", c / "windows" / "Fonts", c / "ProgramData",
-                                c / "users" / "Public" / "Documents", profile / "AppData" / "Roaming",
-                                profile / "AppData" / "Local" / "Temp", root / "dosdevices"}) {
+    for (const fs::path& dir :
+         {c / "windows" / "system32", c / "windows" / "Fonts", c / "windows" / "temp", c / "ProgramData",
+          c / "users" / "Public" / "Documents", profile / "AppData" / "Roaming", profile / "AppData" / "Local",
+          profile / "Temp", root / "dosdevices"}) {
         fs::create_directories(dir, ec);
         if (ec) return false;
     }
     fs::create_directory_symlink("../drive_c", root / "dosdevices" / "c:", ec);
     fs::create_directory_symlink("/", root / "dosdevices" / "z:", ec);
     return fs::is_directory(c, ec);
+}
+
+// The folders where a wineserver for the prefix keeps its socket and lock: upstream Wine uses
+// /tmp/.wine-<uid>; Debian's Wine a random folder in $TMPDIR (else /tmp) whose name it records
+// in <prefix>/wineserver. Both end in server-<device>-<inode> of the prefix, in hex.
+std::vector<fs::path> ServerFolders(const fs::path& root) {
+    struct stat st = {};
+    if (stat(root.c_str(), &st) != 0) return {};
+    char leaf[64];
+    std::snprintf(leaf, sizeof leaf, "server-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino));
+    std::vector<fs::path> out{fs::path("/tmp") / (".wine-" + std::to_string(geteuid())) / leaf};
+    std::ifstream recorded(root / "wineserver");
+    std::string name;
+    if (recorded && std::getline(recorded, name) && !name.empty() && name.find('/') == std::string::npos &&
+        name != "." && name != "..") {
+        const char* tmp = std::getenv("TMPDIR");
+        if (tmp && *tmp) out.push_back(fs::path(tmp) / name / leaf);
+        out.push_back(fs::path("/tmp") / name / leaf);
+    }
+    return out;
+}
+
+// A running wineserver holds a write lock on its folder's lock file for as long as it runs.
+bool LockHeld(const fs::path& lockFile) {
+    const int fd = open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct flock fl = {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    const bool held = fcntl(fd, F_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+    close(fd);
+    return held;
+}
+
+}  // namespace
+
+bool WineServerRunning() {
+    for (const fs::path& dir : ServerFolders(Root()))
+        if (LockHeld(dir / "lock")) return true;
+    return false;
+}
+
+DWORD PrepareWrite() {
+    const fs::path root = Root();
+    std::error_code ec;
+    if (fs::is_directory(root, ec) && WineServerRunning()) return ERROR_BUSY;
+    if (fs::is_directory(root / "drive_c", ec)) return ERROR_SUCCESS;
+    return CreateMinimalLayout(root) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
 }
 
 namespace {
@@ -81,36 +146,33 @@ std::optional<fs::path> DriveRoot(wchar_t letter) {
     return std::nullopt;
 }
 
+std::mutex g_currentMutex;
+std::optional<std::wstring> g_current;
+
 }  // namespace
 
-std::optional<fs::path> ToHost(std::wstring_view path) {
-    if (path.starts_with(L"\\\\?\\")) path.remove_prefix(4);
-    fs::path base;
-    if (path.size() >= 2 && path[1] == L':') {
-        auto root = DriveRoot(path[0]);
-        if (!root) return std::nullopt;
-        base = *root;
-        path.remove_prefix(2);
-    } else if (path.starts_with(L"\\\\") || path.starts_with(L"//")) {
-        return std::nullopt;  // UNC names are not part of a prefix
-    } else if (!path.empty() && (path[0] == L'\\' || path[0] == L'/')) {
-        base = Root() / "drive_c";
-    } else {
-        std::error_code ec;
-        base = fs::current_path(ec);
+std::wstring CurrentDirectory() {
+    {
+        std::lock_guard<std::mutex> guard(g_currentMutex);
+        if (g_current) return *g_current;
     }
-    size_t i = 0;
-    while (i <= path.size()) {
-        size_t j = path.find_first_of(L"\\/", i);
-        if (j == std::wstring_view::npos) j = path.size();
-        std::wstring_view comp = path.substr(i, j - i);
-        if (comp == L"..") {
-            base = base.parent_path();
-        } else if (!comp.empty() && comp != L".") {
-            base = MatchComponent(base, text::WideToUtf8(comp));
-        }
-        i = j + 1;
-    }
+    std::error_code ec;
+    const fs::path host = fs::current_path(ec);
+    if (ec) return L"C:\\windows";
+    return ToWindows(host);
+}
+
+void SetCurrentDirectoryPath(const std::wstring& fullPath) {
+    std::lock_guard<std::mutex> guard(g_currentMutex);
+    g_current = fullPath;
+}
+
+std::optional<fs::path> ToHost(std::wstring_view windowsPath) {
+    const std::optional<path::FullPath> full = path::MakeFull(windowsPath, CurrentDirectory());
+    if (!full) return std::nullopt;
+    std::optional<fs::path> base = DriveRoot(full->drive);
+    if (!base) return std::nullopt;
+    for (const std::wstring& comp : full->components) *base = MatchComponent(*base, text::WideToUtf8(comp));
     return base;
 }
 

@@ -146,7 +146,11 @@ TEST_F(RefGlyph, VersionsAfterSixTakeTheCodePagePath) {
     ASSERT_FALSE(wide.empty());
     EXPECT_GT(GetRefGlyph(0xF8F0, "Ref Base", nullptr), 0);
 
-    prefix_->SetWindowsVersion("win10");
+    // Every setting Wine knows is 6.x or older; a registry that records 10.0 (and no setting Wine
+    // knows) makes the version after six.
+    prefix_->SetWindowsVersion("");
+    testsupport::SetRegistryString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion",
+                                   "CurrentVersion", "10.0");
     eudc::RefreshWindowsVersionCode();
     ASSERT_EQ(eudc::WindowsVersionCode(), 21);
     EXPECT_EQ(GetRefGlyph(0xF8F0, "Ref Base", nullptr), -1);

@@ -26,7 +26,10 @@ struct TtePath : ::testing::Test {
     testsupport::TempPrefix prefix;
     std::string appData;
 
-    TtePath() { appData = "C:\\users\\" + std::string(getenv("USER") ? getenv("USER") : "user") + "\\AppData\\Roaming"; }
+    TtePath() {
+        setenv("USER", "eudc-tester", 1);  // the profile folder Wine would make for this user
+        appData = "C:\\users\\eudc-tester\\AppData\\Roaming";
+    }
     ~TtePath() override {
         unsetenv("WINEPREFIX");
         eudc::RefreshWindowsVersionCode();

@@ -37,7 +37,8 @@ TEST(VersionCode, ComputedFromThePrefixSetting) {
     testsupport::TempPrefix prefix;
     const std::pair<const char*, int> cases[] = {{"win95", 1}, {"win98", 2},  {"winme", 3},  {"nt351", 11},
                                                  {"nt40", 12}, {"win2k", 13}, {"winxp", 14}, {"winxp64", 15},
-                                                 {"vista", 16}, {"win7", 16}, {"win8", 16},  {"win11", 21}};
+                                                 {"vista", 16}, {"win7", 16}, {"win8", 16},  {"win10", 16},
+                                                 {"win11", 16}};
     for (const auto& [name, code] : cases) {
         prefix.SetWindowsVersion(name);
         EXPECT_EQ(eudc::ComputeWindowsVersionCode(), code) << name;

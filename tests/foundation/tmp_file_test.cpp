@@ -30,9 +30,9 @@ size_t FilesIn(const fs::path& dir) {
 unsigned long NumberIn(const char* windowsName) {
     const std::string name = windowsName;
     const std::string leaf = name.substr(name.find_last_of('\\') + 1);
-    if (leaf.size() < 8 || leaf.size() > 11 || leaf.rfind("TQT", 0) != 0 || !leaf.ends_with(".TMP")) return 0;
+    if (leaf.size() < 8 || leaf.size() > 11 || leaf.rfind("TQT", 0) != 0 || !leaf.ends_with(".tmp")) return 0;
     const std::string digits = leaf.substr(3, leaf.size() - 7);
-    if (digits.find_first_not_of("0123456789ABCDEF") != std::string::npos) return 0;
+    if (digits.find_first_not_of("0123456789abcdef") != std::string::npos) return 0;
     return std::stoul(digits, nullptr, 16);
 }
 
@@ -98,17 +98,16 @@ TEST(TmpFileTest, SpillKeepsThePositionAndReturnsTheNumber) {
 
 TEST(TmpFileTest, SystemTemporaryFolderIsUsedWhenNoneIsGiven) {
     TempPrefix prefix;
+    prefix.InstallFixtureRegistry();  // TEMP is C:\users\root\Temp, as wineboot leaves it
     HTmpFile f;
     ASSERT_TRUE(f.Configure(0, nullptr, false, false));
     ASSERT_NE(f.GetFileName(), nullptr);
-    const char* user = std::getenv("USER");
-    const std::string dir = "C:\\users\\" + std::string(user && *user ? user : "user") + "\\AppData\\Local\\Temp\\";
+    const std::string dir = "C:\\users\\root\\Temp\\";
     EXPECT_EQ(std::string(f.GetFileName()).rfind(dir + "TQT", 0), 0u) << f.GetFileName();
+    const std::string leaf = std::string(f.GetFileName()).substr(dir.size());
     ASSERT_EQ(f.Write("kept", 4), 4u);
-    const fs::path host = prefix.root() / "drive_c" / "users" / (user && *user ? user : "user") / "AppData" /
-                          "Local" / "Temp" / std::string(f.GetFileName()).substr(dir.size());
     EXPECT_TRUE(f.Close());
-    EXPECT_EQ(ReadFileBytes(host), "kept");
+    EXPECT_EQ(ReadFileBytes(prefix.root() / "drive_c" / "users" / "root" / "Temp" / leaf), "kept");
 }
 
 TEST(TmpFileTest, DirectoryAsNameUsesTheGivenPath) {

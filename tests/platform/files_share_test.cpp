@@ -161,11 +161,65 @@ TEST(FilesShareTest, DeleteNeedsEveryHandleToShareDelete) {
     EXPECT_TRUE(fs::exists(host));
     CloseHandle(h);
 
+    // Wine 8.0: a delete of a file that is open with FILE_SHARE_DELETE succeeds, the name stays
+    // (CREATE_NEW fails with ERROR_FILE_EXISTS, the file still opens) until the last handle closes.
     h = Open(name, R, SR | SW | SD);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(DeleteFileA(name.c_str()));
-    EXPECT_FALSE(fs::exists(host));
+    EXPECT_TRUE(fs::exists(host));
+    EXPECT_EQ(Open(name, W, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+    HANDLE second = Open(name, R, SR | SW | SD);
+    EXPECT_NE(second, INVALID_HANDLE_VALUE);
     CloseHandle(h);
+    EXPECT_TRUE(fs::exists(host));
+    CloseHandle(second);
+    EXPECT_FALSE(fs::exists(host));
+}
+
+TEST(FilesShareTest, FileDeletedWhileAnotherProcessHoldsItGoesWithThatHandle) {
+    TempPrefix prefix;
+    const fs::path host = prefix.scratch() / "x.bin";
+    WriteFileBytes(host, "data");
+    const std::string name = WindowsPath(host);
+    Child child([&](int in, int out) {
+        HANDLE h = Open(name, R, SR | SD);
+        Tell(out, h == INVALID_HANDLE_VALUE ? 'F' : 'O');
+        Hear(in);
+        CloseHandle(h);
+        Tell(out, 'C');
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'O');
+    EXPECT_TRUE(DeleteFileA(name.c_str()));
+    EXPECT_TRUE(fs::exists(host));
+    child.Send('x');
+    EXPECT_EQ(child.Receive(), 'C');
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_FALSE(fs::exists(host));
+    // A new file of that name is an ordinary file again.
+    WriteFileBytes(host, "new");
+    HANDLE h = Open(name, R, SR | SD);
+    CloseHandle(h);
+    EXPECT_EQ(ReadFileBytes(host), "new");
+}
+
+TEST(FilesShareTest, MoveDoesNotReplaceATargetThatIsOpen) {
+    TempPrefix prefix;
+    const std::string from = WindowsPath(prefix.scratch() / "from.txt");
+    const std::string to = WindowsPath(prefix.scratch() / "to.txt");
+    WriteFileBytes(prefix.scratch() / "from.txt", "new");
+    WriteFileBytes(prefix.scratch() / "to.txt", "old");
+    // Wine 8.0 refuses with ERROR_ACCESS_DENIED whatever the open handle shares.
+    HANDLE h = Open(to, R, SR | SW | SD);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFileBytes(prefix.scratch() / "to.txt"), "old");
+    CloseHandle(h);
+    EXPECT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(ReadFileBytes(prefix.scratch() / "to.txt"), "new");
 }
 
 TEST(FilesShareTest, ExclusiveHandleOfAnotherProcessBlocksOpenAndDelete) {

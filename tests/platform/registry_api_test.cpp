@@ -100,11 +100,11 @@ TEST(RegistryApi, AnsiStringsConvertThroughCodePage950) {
     EXPECT_EQ(std::wstring(wide), L"\u6a19\u6977\u9ad4.TTE");
     EXPECT_EQ(QueryA(k.h, kai.c_str()), kai + ".TTE" + '\0');
 
-    // A size without the terminator stores no terminator.
+    // Wine 8.0: an A size that leaves the terminator out still stores the string terminated.
     ASSERT_EQ(RegSetValueExA(k.h, "short", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab"), 2), ERROR_SUCCESS);
-    EXPECT_EQ(QueryA(k.h, "short"), "ab");
+    EXPECT_EQ(QueryA(k.h, "short"), std::string("ab") + '\0');
     ASSERT_EQ(RegQueryValueExW(k.h, L"short", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
-    EXPECT_EQ(size, 2 * sizeof(WCHAR));
+    EXPECT_EQ(size, 3 * sizeof(WCHAR));
 
     // The W functions trade strings as WCHAR arrays.
     const WCHAR wideIn[] = L"\u6a19x";
@@ -257,4 +257,40 @@ TEST(RegistryApi, ClassesRootIsTheMachinesClasses) {
     ASSERT_EQ(SetString(viaRoot.h, "", "ttefile"), ERROR_SUCCESS);
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes\\.tte", 0, KEY_READ, &viaMachine.h), ERROR_SUCCESS);
     EXPECT_EQ(QueryA(viaMachine.h, nullptr), std::string("ttefile") + '\0');
+}
+
+// Measured under Wine 8.0 with the same calls: how string sizes without terminators are stored
+// and read back, and what Wine's own file then holds.
+TEST(RegistryApi, StringsWithoutTerminatorsAsWineKeepsThem) {
+    testsupport::TempPrefix prefix;
+    Key k;
+    ASSERT_EQ(Create(HKEY_CURRENT_USER, "Software\\EudcProbe", k), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(k.h, "short", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3), ERROR_SUCCESS);
+    DWORD size = 0, type = 0;
+    ASSERT_EQ(RegQueryValueExA(k.h, "short", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 4u);
+    ASSERT_EQ(RegSetValueExA(k.h, "multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>("a\0b"), 3), ERROR_SUCCESS);
+    EXPECT_EQ(QueryA(k.h, "multi"), std::string("a\0b\0", 4));
+    // A W string stored without a terminator keeps its size; the A query adds a terminator where
+    // the buffer has room, and a buffer of exactly the characters is enough.
+    const WCHAR bare[] = {'a', 'b', 'c'};
+    ASSERT_EQ(RegSetValueExW(k.h, L"bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(bare), sizeof bare), ERROR_SUCCESS);
+    char roomy[6] = {'x', 'x', 'x', 'x', 'x', 'x'};
+    size = sizeof roomy;
+    ASSERT_EQ(RegQueryValueExA(k.h, "bare", nullptr, &type, reinterpret_cast<BYTE*>(roomy), &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 3u);
+    EXPECT_EQ(std::string(roomy, 5), std::string("abc\0x", 5));
+    char tight[4] = {'x', 'x', 'x', 'x'};
+    size = 3;
+    ASSERT_EQ(RegQueryValueExA(k.h, "bare", nullptr, &type, reinterpret_cast<BYTE*>(tight), &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(tight, 4), "abcx");
+    // A missing value sets the type to REG_NONE.
+    type = REG_DWORD;
+    EXPECT_EQ(RegQueryValueExA(k.h, "missing", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(type, REG_NONE);
+    // What Wine's own file holds for them.
+    const std::string text = testsupport::ReadFileBytes(prefix.root() / "user.reg");
+    EXPECT_NE(text.find("\"multi\"=str(7):\"a\\0b\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\"bare\"=hex(1):61,00,62,00,63,00\n"), std::string::npos);
+    EXPECT_NE(text.find("\"short\"=\"abc\"\n"), std::string::npos);
 }

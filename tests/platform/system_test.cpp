@@ -21,22 +21,72 @@ OSVERSIONINFOA Version() {
 
 }  // namespace
 
+// What Wine 8.0 reports to a program without a compatibility manifest, measured per setting
+// with OSVERSIONINFOEXA (win7 does come back as a server, win2008r2 as a workstation).
 TEST(Version, WineSettingNamesTheVersion) {
     TempPrefix prefix;
     struct Case {
         const char* name;
-        DWORD platform, major, minor;
-    } cases[] = {{"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10}, {"winme", VER_PLATFORM_WIN32_WINDOWS, 4, 90},
-                 {"nt40", VER_PLATFORM_WIN32_NT, 4, 0},        {"win2k", VER_PLATFORM_WIN32_NT, 5, 0},
-                 {"winxp", VER_PLATFORM_WIN32_NT, 5, 1},       {"win2003", VER_PLATFORM_WIN32_NT, 5, 2},
-                 {"VISTA", VER_PLATFORM_WIN32_NT, 6, 0},       {"win81", VER_PLATFORM_WIN32_NT, 6, 3},
-                 {"win10", VER_PLATFORM_WIN32_NT, 10, 0}};
+        DWORD platform, major, minor, build;
+        const char* csd;
+        WORD servicePack, suite;
+        BYTE product;
+    } cases[] = {
+        {"win95", VER_PLATFORM_WIN32_WINDOWS, 4, 0, 67109814, "", 0, 0, 0},
+        {"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, 67766446, " A ", 0, 0, 0},
+        {"winme", VER_PLATFORM_WIN32_WINDOWS, 4, 90, 73010104, " ", 0, 0, 0},
+        {"nt351", VER_PLATFORM_WIN32_NT, 3, 51, 1057, "Service Pack 5", 5, 0, 1},
+        {"nt40", VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6a", 6, 0, 1},
+        {"win2k", VER_PLATFORM_WIN32_NT, 5, 0, 2195, "Service Pack 4", 4, 0, 1},
+        {"winxp", VER_PLATFORM_WIN32_NT, 5, 1, 2600, "Service Pack 3", 3, 256, 1},
+        {"winxp64", VER_PLATFORM_WIN32_NT, 5, 2, 3790, "Service Pack 2", 2, 256, 1},
+        {"win2003", VER_PLATFORM_WIN32_NT, 5, 2, 3790, "Service Pack 2", 2, 256, 3},
+        {"vista", VER_PLATFORM_WIN32_NT, 6, 0, 6002, "Service Pack 2", 2, 256, 1},
+        {"win2008", VER_PLATFORM_WIN32_NT, 6, 0, 6002, "Service Pack 2", 2, 256, 3},
+        {"win7", VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Service Pack 1", 1, 256, 3},
+        {"win2008r2", VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Service Pack 1", 1, 256, 1},
+        {"win8", VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", 0, 256, 1},
+        {"win81", VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", 0, 256, 1},
+        {"win10", VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", 0, 256, 1},
+        {"win11", VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", 0, 256, 1},
+    };
     for (const auto& c : cases) {
         prefix.SetWindowsVersion(c.name);
-        const auto v = Version();
-        EXPECT_EQ(v.dwPlatformId, c.platform) << c.name;
-        EXPECT_EQ(v.dwMajorVersion, c.major) << c.name;
-        EXPECT_EQ(v.dwMinorVersion, c.minor) << c.name;
+        OSVERSIONINFOEXA ex{};
+        ex.dwOSVersionInfoSize = sizeof ex;
+        ASSERT_TRUE(GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&ex))) << c.name;
+        EXPECT_EQ(ex.dwPlatformId, c.platform) << c.name;
+        EXPECT_EQ(ex.dwMajorVersion, c.major) << c.name;
+        EXPECT_EQ(ex.dwMinorVersion, c.minor) << c.name;
+        EXPECT_EQ(ex.dwBuildNumber, c.build) << c.name;
+        EXPECT_STREQ(ex.szCSDVersion, c.csd) << c.name;
+        EXPECT_EQ(ex.wServicePackMajor, c.servicePack) << c.name;
+        EXPECT_EQ(ex.wServicePackMinor, 0) << c.name;
+        EXPECT_EQ(ex.wSuiteMask, c.suite) << c.name;
+        EXPECT_EQ(ex.wProductType, c.product) << c.name;
+        const auto plain = Version();
+        EXPECT_EQ(plain.dwMajorVersion, c.major) << c.name;
+        EXPECT_EQ(plain.dwBuildNumber, c.build) << c.name;
+    }
+}
+
+// Without a setting Wine reports what the prefix's registry records; wineboot's registry says
+// Windows 7 Service Pack 1, a workstation without the suite bits.
+TEST(Version, WithoutASettingTheRegistryOfThePrefixCounts) {
+    TempPrefix prefix;
+    prefix.InstallFixtureRegistry();
+    for (const char* setting : {"", "WIN10", "win10 "}) {  // names match exactly, as in Wine
+        if (*setting) prefix.SetWindowsVersion(setting);
+        OSVERSIONINFOEXA ex{};
+        ex.dwOSVersionInfoSize = sizeof ex;
+        ASSERT_TRUE(GetVersionExA(reinterpret_cast<LPOSVERSIONINFOA>(&ex)));
+        EXPECT_EQ(ex.dwMajorVersion, 6u) << setting;
+        EXPECT_EQ(ex.dwMinorVersion, 1u) << setting;
+        EXPECT_EQ(ex.dwBuildNumber, 7601u) << setting;
+        EXPECT_STREQ(ex.szCSDVersion, "Service Pack 1") << setting;
+        EXPECT_EQ(ex.wServicePackMajor, 1) << setting;
+        EXPECT_EQ(ex.wSuiteMask, 0) << setting;
+        EXPECT_EQ(ex.wProductType, 1) << setting;
     }
 }
 

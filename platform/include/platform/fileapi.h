@@ -61,7 +61,16 @@ BOOL SetFileAttributesA(LPCSTR name, DWORD attributes);
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES sa);
 BOOL RemoveDirectoryA(LPCSTR name);
 
+// The current directory is a full Windows path; relative names are taken against it.
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
+BOOL SetCurrentDirectoryA(LPCSTR name);
+BOOL SetCurrentDirectoryW(LPCWSTR name);
+
+// Wine's order: TMP, then TEMP of the environment the registry gives, then USERPROFILE, then
+// the Windows folder. The folder is created when a temporary file is first made in it.
 DWORD GetTempPathA(DWORD size, LPSTR buffer);
+DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 UINT GetTempFileNameA(LPCSTR path, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 
 #endif  // _WIN32

@@ -92,8 +92,10 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     // The read-only attribute holds even for a user the host lets write anyway (root).
     if (existed && (wantWrite || truncates) && !(st.st_mode & S_IWUSR)) return FailHandle(ERROR_ACCESS_DENIED, fd);
 
-    if ((wantRead || wantWrite || wantDelete) && !AcquireShare(fd, {wantRead, wantWrite, wantDelete, share}))
-        return FailHandle(ERROR_SHARING_VIOLATION, fd);
+    // A handle without data access neither checks nor restricts sharing, but it is open all the same.
+    const bool dataAccess = wantRead || wantWrite || wantDelete;
+    const DWORD shareMode = dataAccess ? share : (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!AcquireShare(fd, {wantRead, wantWrite, wantDelete, shareMode})) return FailHandle(ERROR_SHARING_VIOLATION, fd);
 
     if (existed && truncates) {
         const int rc = wantWrite ? ftruncate(fd, 0) : truncate(host->c_str(), 0);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/delete_pending.h"
 #include "files/host_path.h"
 #include "files/share_lock.h"
 #include "files/win_error.h"
@@ -20,6 +21,11 @@ BOOL DeleteFileA(LPCSTR name) {
         if (!(st.st_mode & S_IWUSR)) return Fail(ERROR_ACCESS_DENIED);  // read-only attribute
         // Windows refuses while any handle was opened without FILE_SHARE_DELETE.
         if (DeleteDenied(*host)) return Fail(ERROR_SHARING_VIOLATION);
+        // Handles that allow deleting keep the name until the last of them closes.
+        if (OpenAnywhere(*host)) {
+            const DWORD error = MarkDeletePending(*host);
+            return error == ERROR_SUCCESS ? TRUE : Fail(error);
+        }
     }
     if (unlink(host->c_str()) != 0) return Fail(ErrnoToWin32(errno, *host));
     return TRUE;

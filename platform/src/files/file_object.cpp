@@ -1,5 +1,7 @@
 #include "files/file_object.h"
 
+#include "files/delete_pending.h"
+
 #include <unistd.h>
 
 #include "platform/fileapi.h"
@@ -7,7 +9,9 @@
 namespace platform::files {
 
 FileObject::~FileObject() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ < 0) return;
+    CloseWithPendingDelete(fd_);
+    close(fd_);
 }
 
 std::shared_ptr<FileObject> LookupFile(HANDLE h) {

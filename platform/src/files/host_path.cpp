@@ -55,8 +55,8 @@ std::optional<fs::path> Resolve(std::wstring_view name, Intent intent) {
     }
     if (intent == Intent::Read || !InsidePrefix(*host)) return host;
     if (intent == Intent::Modify && !EntryExists(*host)) return host;
-    if (!prefix::EnsureExists()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS) {
+        SetLastError(error);
         return std::nullopt;
     }
     // Map again: the drive links and folders may only now exist.

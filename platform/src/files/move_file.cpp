@@ -58,7 +58,8 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
         } else {
             if (!(flags & MOVEFILE_REPLACE_EXISTING)) return Fail(ERROR_ALREADY_EXISTS);
             if (srcIsDir || S_ISDIR(dstSt.st_mode)) return Fail(ERROR_ACCESS_DENIED);
-            if (S_ISREG(dstSt.st_mode) && (!(dstSt.st_mode & S_IWUSR) || DeleteDenied(*dst)))
+            // Wine refuses to replace a file that any handle holds open, whatever its sharing.
+            if (S_ISREG(dstSt.st_mode) && (!(dstSt.st_mode & S_IWUSR) || OpenAnywhere(*dst)))
                 return Fail(ERROR_ACCESS_DENIED);
         }
     }

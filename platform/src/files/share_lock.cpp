@@ -12,7 +12,7 @@ namespace {
 // Far above any file this system handles, still a valid lock offset.
 constexpr off_t kMarkerBase = static_cast<off_t>(0x7FFFFFFF00000000LL);
 
-enum Marker { kHasRead, kHasWrite, kHasDelete, kDeniesRead, kDeniesWrite, kDeniesDelete, kMarkerCount };
+enum Marker { kHasRead, kHasWrite, kHasDelete, kDeniesRead, kDeniesWrite, kDeniesDelete, kIsOpen, kMarkerCount };
 
 bool SetMarker(int fd, int marker, short type) {
     struct flock fl = {};
@@ -44,6 +44,7 @@ bool AcquireShare(int fd, const ShareRequest& r) {
     mine[kDeniesRead] = !(r.share & FILE_SHARE_READ);
     mine[kDeniesWrite] = !(r.share & FILE_SHARE_WRITE);
     mine[kDeniesDelete] = !(r.share & FILE_SHARE_DELETE);
+    mine[kIsOpen] = true;
     for (int m = 0; m < kMarkerCount; ++m) {
         if (mine[m] && !SetMarker(fd, m, F_RDLCK)) {
             // A descriptor that cannot take read locks (not readable, or a file system without
@@ -54,11 +55,11 @@ bool AcquireShare(int fd, const ShareRequest& r) {
         }
     }
     // Each marker of ours conflicts with its counterpart held by someone else.
-    static constexpr int kOpposite[kMarkerCount] = {kDeniesRead, kDeniesWrite, kDeniesDelete,
-                                                    kHasRead,    kHasWrite,    kHasDelete};
+    static constexpr int kOpposite[kMarkerCount] = {kDeniesRead, kDeniesWrite, kDeniesDelete, kHasRead,
+                                                    kHasWrite,   kHasDelete,   -1};
     bool conflict = false;
     for (int m = 0; m < kMarkerCount && !conflict; ++m)
-        conflict = mine[m] && HeldByOther(fd, kOpposite[m]);
+        conflict = mine[m] && kOpposite[m] >= 0 && HeldByOther(fd, kOpposite[m]);
     if (conflict) {
         for (int m = 0; m < kMarkerCount; ++m)
             if (mine[m]) SetMarker(fd, m, F_UNLCK);
@@ -66,12 +67,26 @@ bool AcquireShare(int fd, const ShareRequest& r) {
     return !conflict;
 }
 
-bool DeleteDenied(const std::filesystem::path& hostPath) {
+namespace {
+
+// Whether another description holds marker on the file at hostPath, seen through a description
+// of our own that holds nothing.
+bool MarkerHeld(const std::filesystem::path& hostPath, int marker) {
     const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return false;
-    const bool denied = HeldByOther(fd, kDeniesDelete);
+    const bool held = HeldByOther(fd, marker);
     close(fd);
-    return denied;
+    return held;
 }
+
+}  // namespace
+
+bool DeleteDenied(const std::filesystem::path& hostPath) { return MarkerHeld(hostPath, kDeniesDelete); }
+
+bool OpenAnywhere(const std::filesystem::path& hostPath) { return MarkerHeld(hostPath, kIsOpen); }
+
+bool OpenElsewhere(int fd) { return HeldByOther(fd, kIsOpen); }
+
+void ReleaseOpenMarker(int fd) { SetMarker(fd, kIsOpen, F_UNLCK); }
 
 }  // namespace platform::files

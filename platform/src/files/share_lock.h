@@ -27,5 +27,11 @@ struct ShareRequest {
 bool AcquireShare(int fd, const ShareRequest& request);
 // True when some open handle of the file at hostPath was opened without FILE_SHARE_DELETE.
 bool DeleteDenied(const std::filesystem::path& hostPath);
+// True when any handle of the file at hostPath is open, in this or another process.
+bool OpenAnywhere(const std::filesystem::path& hostPath);
+// True when a description other than fd's holds a handle of fd's file open.
+bool OpenElsewhere(int fd);
+// Drops fd's "open" marker (before its last check whether it was the last handle).
+void ReleaseOpenMarker(int fd);
 
 }  // namespace platform::files

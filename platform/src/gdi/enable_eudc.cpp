@@ -29,7 +29,7 @@ void ForgetInheritedSwitch() {
 bool TakeSwitch() {
     ForgetInheritedSwitch();
     if (g_lockFd >= 0) return true;  // this process already holds it
-    if (!platform::prefix::EnsureExists()) return false;
+    if (platform::prefix::PrepareWrite() != ERROR_SUCCESS) return false;
     const auto dir = platform::prefix::StateDir();
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);

@@ -198,7 +198,8 @@ LONG ChangeHive(HiveId id, const HiveChange& change) {
     rc = change(*Cache(id).hive, false, changed);
     if (rc != ERROR_SUCCESS || !changed) return rc;
 
-    if (!prefix::EnsureExists()) return ERROR_CANTWRITE;
+    if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS)
+        return error == ERROR_BUSY ? ERROR_BUSY : ERROR_CANTWRITE;
     HiveLock lock;
     if (!lock.Acquire()) return ERROR_CANTWRITE;
     rc = Refresh(id);

@@ -113,6 +113,14 @@ std::wstring FromWide(LPCWSTR s) { return s ? std::wstring(s) : std::wstring(); 
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
 
+// True when the data ends in a zero character of unit bytes.
+bool EndsWithTerminator(const std::vector<uint8_t>& bytes, size_t unit) {
+    if (bytes.size() < unit) return false;
+    for (size_t i = bytes.size() - unit; i < bytes.size(); ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
 std::vector<uint8_t> WideBytes(std::wstring_view w) {
     std::vector<uint8_t> out(w.size() * 2);
     for (size_t i = 0; i < w.size(); ++i) {
@@ -274,11 +282,22 @@ LONG QueryValue(HKEY key, const std::wstring& name, LPDWORD reserved, LPDWORD ty
     std::lock_guard<std::mutex> guard(RegistryMutex());
     return WithKey(key, KEY_QUERY_VALUE, [&](const Key& k) -> LONG {
         const Value* v = k.FindValue(name);
-        if (!v) return ERROR_FILE_NOT_FOUND;
+        if (!v) {
+            if (type) *type = REG_NONE;  // as Wine answers for a missing value
+            return ERROR_FILE_NOT_FOUND;
+        }
         if (type) *type = v->type;
         if (!data && !dataSize) return ERROR_SUCCESS;
         if (!IsStringType(v->type)) return CopyData(v->data, data, dataSize);
-        return CopyData(ansi ? AnsiData(*v) : WcharData(*v), data, dataSize);
+        const std::vector<uint8_t> bytes = ansi ? AnsiData(*v) : WcharData(*v);
+        const DWORD room = data ? *dataSize : 0;
+        const LONG rc = CopyData(bytes, data, dataSize);
+        // A string stored without its terminator gets one where the buffer has room; the size
+        // returned does not count it.
+        const size_t unit = ansi ? 1 : sizeof(WCHAR);
+        if (rc == ERROR_SUCCESS && data && !EndsWithTerminator(bytes, unit) && bytes.size() + unit <= room)
+            std::memset(data + bytes.size(), 0, unit);
+        return rc;
     });
 }
 
@@ -394,10 +413,13 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LP
 LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize) {
     if (!data && dataSize) return ERROR_INVALID_PARAMETER;
     std::vector<uint8_t> bytes(data, data + (data ? dataSize : 0));
-    // Strings arrive in code page 950 and are kept in UTF-16, with exactly the bytes given
-    // (a terminator counts only when the size includes it).
-    if (IsStringType(type))
+    // Strings arrive in code page 950 and are kept in UTF-16. A size that leaves the terminator
+    // out still stores the string terminated, as Windows and Wine do (they look at the byte past
+    // the size for it; that byte is not ours to read, so the terminator is simply added).
+    if (IsStringType(type)) {
+        if (!bytes.empty() && bytes.back() != 0) bytes.push_back(0);
         bytes = WideBytes(platform::text::AnsiToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+    }
     return SetValue(key, FromAnsi(name), reserved, type, std::move(bytes));
 }
 

@@ -1,0 +1,19 @@
+// The environment a program gets when Wine starts it in the prefix: the profile variables, then
+// the values of HKEY_LOCAL_MACHINE's Session Manager\Environment, then those of
+// HKEY_CURRENT_USER\Environment, REG_EXPAND_SZ values expanded. The host's own environment does
+// not leak in (Wine keeps TEMP, TMP and the like out of it too).
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::environment {
+
+// The value of one variable (names compare without regard to ASCII case); nullopt when unset or
+// empty.
+std::optional<std::wstring> Variable(std::wstring_view name);
+
+// Replaces every %NAME% whose variable is set; the others stay as they are, as Win32 leaves them.
+std::wstring Expand(std::wstring_view text);
+
+}  // namespace platform::environment
