@@ -44,6 +44,8 @@ static_assert(kCompatFlagsOffset < kHeaderLength);
 constexpr int kRefusedWindows6 = 20173;
 constexpr int kRefusedFormat = 20174;
 constexpr int kRefusedOpen = 20175;
+// Not about the file: the workstation is in use by Wine (its server runs on the prefix).
+constexpr int kRefusedWorkstationInUse = 20176;
 
 struct SectionDescriptor {
     uint32_t offset = 0;

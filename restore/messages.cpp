@@ -22,6 +22,7 @@ const platform::StringResource kStrings[] = {
     {20173, L"這個版本的Korrin中文不支援 Windows Vista 及 Windows Server 2008，請聯絡Tavio電腦！"},
     {20174, L"【所要回存的檔案】格式不符！"},
     {20175, L"無法開啟【所要回存的檔案】！"},
+    {20176, L"Wine 正在使用這個工作站的設定，請先執行 wineserver -k 結束 Wine，再重新執行本程式！"},
 };
 
 const bool kRegistered = (platform::RegisterStringTable(kStrings, sizeof kStrings / sizeof kStrings[0]), true);

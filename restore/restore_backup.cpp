@@ -11,6 +11,7 @@
 #include "foundation/tmp_file.h"
 #include "keep_user_glyphs.h"
 #include "platform/fileapi.h"
+#include "platform/workstation.h"
 
 namespace {
 
@@ -63,6 +64,8 @@ int RestoreBackup(const char* path, bool keepUserGlyphs) {
     BackupFile backup;
     const int refused = backup.Open(path, eudc::ComputeWindowsVersionCode());
     if (refused != 0) return refused;
+    // Last of the checks, and still before the first change.
+    if (CheckWorkstationWritable() != ERROR_SUCCESS) return backup::kRefusedWorkstationInUse;
     restore::SetCharacterSource(backup.CharacterRecords());
 
     FontPhase(backup, keepUserGlyphs);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -396,4 +397,44 @@ TEST(FilesTest, HandlesAreInheritedOnlyWhenAsked) {
     CloseHandle(ha);
     CloseHandle(hb);
     EXPECT_EQ(FindDescriptor(a), -1);
+}
+
+// Measured under Wine 8.0: ".." stops at the drive root, "/" separates, and relative names
+// follow the current directory, which is a Windows path.
+TEST(FilesTest, PathsStayInsideTheirDrive) {
+    TempPrefix prefix;
+    fs::create_directories(prefix.root() / "drive_c" / "probe");
+    const fs::path probe = prefix.root() / "drive_c" / "probe";
+    auto write = [](const char* name, const char* text) {
+        HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        DWORD n = 0;
+        const bool ok = WriteFile(h, text, static_cast<DWORD>(std::strlen(text)), &n, nullptr);
+        CloseHandle(h);
+        return ok;
+    };
+    EXPECT_TRUE(write("C:\\..\\..\\probe\\dotdot.txt", "dd"));
+    EXPECT_EQ(ReadFileBytes(probe / "dotdot.txt"), "dd");
+    EXPECT_TRUE(write("C:/probe/sub/../slash.txt", "sl"));
+    EXPECT_EQ(ReadFileBytes(probe / "slash.txt"), "sl");
+    EXPECT_TRUE(write("C:\\..\\user.reg", "not the registry"));
+    EXPECT_EQ(ReadFileBytes(prefix.root() / "drive_c" / "user.reg"), "not the registry");
+    EXPECT_FALSE(fs::exists(prefix.root() / "user.reg"));
+
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\probe"));
+    char cwd[MAX_PATH] = {};
+    EXPECT_EQ(GetCurrentDirectoryA(MAX_PATH, cwd), 8u);
+    EXPECT_STREQ(cwd, "C:\\probe");
+    EXPECT_EQ(GetCurrentDirectoryA(0, nullptr), 9u);
+    EXPECT_TRUE(write("rel.txt", "rl"));
+    EXPECT_EQ(ReadFileBytes(probe / "rel.txt"), "rl");
+    EXPECT_TRUE(write("..\\..\\..\\up.txt", "up"));
+    EXPECT_EQ(ReadFileBytes(prefix.root() / "drive_c" / "up.txt"), "up");
+    EXPECT_TRUE(write("\\probe\\rooted.txt", "ro"));
+    EXPECT_EQ(ReadFileBytes(probe / "rooted.txt"), "ro");
+    EXPECT_FALSE(SetCurrentDirectoryA("C:\\probe\\nowhere"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    EXPECT_STREQ(cwd, "C:\\probe");
+    SetCurrentDirectoryA(WindowsPath(fs::current_path()).c_str());
 }

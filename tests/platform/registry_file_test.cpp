@@ -249,3 +249,32 @@ TEST(RegistryFile, ConcurrentWritersLoseNothing) {
     for (const auto& entry : fs::directory_iterator(prefix.root()))
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
 }
+
+// Wine saves a hive that is a symbolic link or has other hard links without replacing it; so do
+// we: the link stays a link, the other names see the change.
+TEST(RegistryFile, LinkedHiveFilesStayLinked) {
+    testsupport::TempPrefix prefix;
+    prefix.InstallFixtureRegistry();
+    const fs::path shared = prefix.scratch() / "shared-user.reg";
+    fs::rename(prefix.root() / "user.reg", shared);
+    fs::create_symlink(shared, prefix.root() / "user.reg");
+    fs::create_hard_link(prefix.root() / "system.reg", prefix.scratch() / "system-copy.reg");
+
+    Key k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(SetString(k.h, "Face", "C:\\x.tte"), ERROR_SUCCESS);
+    Key m;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\EudcTest", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m.h,
+                              nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(SetString(m.h, "Kept", "yes"), ERROR_SUCCESS);
+
+    EXPECT_TRUE(fs::is_symlink(prefix.root() / "user.reg"));
+    EXPECT_NE(testsupport::ReadFileBytes(shared).find("\"Face\"=\"C:\\\\x.tte\""), std::string::npos);
+    EXPECT_EQ(fs::hard_link_count(prefix.root() / "system.reg"), 2u);
+    EXPECT_NE(testsupport::ReadFileBytes(prefix.scratch() / "system-copy.reg").find("\"Kept\"=\"yes\""),
+              std::string::npos);
+    for (const auto& entry : fs::directory_iterator(prefix.root()))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+}

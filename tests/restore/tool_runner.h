@@ -5,19 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
 #include "support/temp_prefix.h"
 
 namespace testsupport {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = ProgramRun;
 
 // Copies eudcrestore and libeudccore beside each other into <scratch>/tool, puts the backup there
 // when given, and runs the program with the arguments against the test's prefix.
 ToolRun RunRestoreTool(const TempPrefix& prefix, const std::optional<std::string>& backup,
-                       const std::vector<std::string>& args = {});
+                       const std::vector<std::string>& args = {}, const EnvChanges& env = {});
 
 }  // namespace testsupport

@@ -21,6 +21,23 @@ std::string TemplateTte(const TteGlyphs& glyphs) {
     return std::string(reinterpret_cast<const char*>(file.GetData()), file.GetLength());
 }
 
+int CountDifferingGlyphs(const std::string& a, const std::string& b) {
+    std::string ca = a, cb = b;  // Attach works on writable memory
+    HMemFile fa, fb;
+    fa.Attach(ca.data(), static_cast<uint32_t>(ca.size()), nullptr);
+    fb.Attach(cb.data(), static_cast<uint32_t>(cb.size()), nullptr);
+    TTFontFile ta, tb;
+    if (!ta.Attach(&fa) || !tb.Attach(&fb)) return 6400;
+    int differing = 0;
+    for (uint32_t code = 0xE000; code <= 0xF8FF; ++code) {
+        TTGlyph ga, gb;
+        const bool ra = ta.GetGlyph(static_cast<uint16_t>(code), ga);
+        const bool rb = tb.GetGlyph(static_cast<uint16_t>(code), gb);
+        if (ra != rb || ga.IsEmpty() != gb.IsEmpty() || (!ga.IsEmpty() && !ga.Equals(gb))) ++differing;
+    }
+    return differing;
+}
+
 TteGlyphs DistinctBoxGlyphs(uint16_t first, int stride, int seed) {
     TteGlyphs glyphs;
     for (uint32_t code = first; code <= 0xF8FF; code += static_cast<uint32_t>(stride)) {

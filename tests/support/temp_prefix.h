@@ -20,6 +20,9 @@ public:
     const std::filesystem::path& scratch() const { return scratch_; }
     // Creates the prefix folder with the fixture registry files (system.reg, user.reg, userdef.reg).
     void InstallFixtureRegistry() const;
+    // Fills the prefix folder with a copy of the prefix that Wine's own wineboot made for this test
+    // run (see wine_tools.h). Throws when there is none.
+    void InstallWinePrefix() const;
     // Sets Wine's Windows version ("winxp", "vista", ...) through the registry API.
     void SetWindowsVersion(const std::string& name) const;
 

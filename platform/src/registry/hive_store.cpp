@@ -144,26 +144,51 @@ private:
     int fd_ = -1;
 };
 
-// Writes text to a sibling of the hive file, flushes it and renames it over the file.
+// Makes the file's modification time later than the version it replaces, so that other
+// processes see the change even within the file system's timestamp granularity.
+bool AdvanceTime(int fd, const FileIdentity& previous) {
+    struct stat st;
+    if (!previous.exists || fstat(fd, &st) != 0) return true;
+    const int64_t now = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (now > previous.mtimeNs) return true;
+    const int64_t later = previous.mtimeNs + 1;
+    const struct timespec times[2] = {{0, UTIME_OMIT},
+                                      {static_cast<time_t>(later / 1000000000), static_cast<long>(later % 1000000000)}};
+    return futimens(fd, times) == 0;
+}
+
+// A file with several hard links is rewritten in place, as Wine saves it: replacing it would
+// cut it off from its other names.
+bool SaveInPlace(const fs::path& file, const std::string& text, const FileIdentity& previous, FileIdentity& saved) {
+    const int fd = open(file.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = WriteAll(fd, text) && ftruncate(fd, static_cast<off_t>(text.size())) == 0 && AdvanceTime(fd, previous) &&
+              fsync(fd) == 0 && fstat(fd, &st) == 0;
+    if (close(fd) != 0) ok = false;
+    if (ok) saved = FileIdentity::From(st);
+    return ok;
+}
+
+// Writes text to a sibling of the hive file, flushes it and renames it over the file. A symbolic
+// link stays a link: its target is the file replaced.
 bool SaveFile(const fs::path& file, const std::string& text, const FileIdentity& previous, FileIdentity& saved) {
-    const fs::path tmp = file.parent_path() / (file.filename().string() + ".tmp-" + std::to_string(getpid()));
+    fs::path target = file;
+    std::error_code ec;
+    if (fs::is_symlink(file, ec)) {
+        target = fs::canonical(file, ec);
+        if (ec) return false;
+    }
     struct stat old;
-    const bool hadOld = stat(file.c_str(), &old) == 0;
+    const bool hadOld = stat(target.c_str(), &old) == 0;
+    if (hadOld && old.st_nlink > 1) return SaveInPlace(target, text, previous, saved);
+    const fs::path tmp = target.parent_path() / (target.filename().string() + ".tmp-" + std::to_string(getpid()));
     const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, hadOld ? (old.st_mode & 07777) : 0644);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, text);
     struct stat st;
-    if (ok && previous.exists && fstat(fd, &st) == 0) {
-        const int64_t now = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        if (now <= previous.mtimeNs) {
-            const int64_t later = previous.mtimeNs + 1;
-            const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(later / 1000000000), static_cast<long>(later % 1000000000)}};
-            ok = futimens(fd, times) == 0;
-        }
-    }
-    ok = ok && fsync(fd) == 0 && fstat(fd, &st) == 0;
+    bool ok = WriteAll(fd, text) && AdvanceTime(fd, previous) && fsync(fd) == 0 && fstat(fd, &st) == 0;
     if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(tmp.c_str(), file.c_str()) == 0;
+    if (ok) ok = rename(tmp.c_str(), target.c_str()) == 0;
     if (!ok) {
         unlink(tmp.c_str());
         return false;
