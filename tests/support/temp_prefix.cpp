@@ -44,31 +44,7 @@ void TempPrefix::InstallFixtureRegistry() const {
         WriteFileBytes(root_ / name, ReadTestData(std::string("wine-prefix/") + name + ".gz"));
 }
 
-void TempPrefix::InstallWinePrefix() const {
-    const fs::path from = WineTemplate();
-    fs::create_directories(root_);
-    // The large program files of the Windows folder are shared with the template through hard
-    // links (nothing here writes into them); everything else is a real copy.
-    for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator(); ++it) {
-        const fs::path rel = it->path().lexically_relative(from);
-        const fs::path to = root_ / rel;
-        const auto status = it->symlink_status();
-        if (fs::is_symlink(status)) {
-            fs::create_directories(to.parent_path());
-            fs::copy_symlink(it->path(), to);
-            if (fs::is_directory(it->path())) it.disable_recursion_pending();
-        } else if (fs::is_directory(status)) {
-            fs::create_directories(to);
-        } else {
-            const std::string top = rel.begin()->string();
-            const bool shared = top == "drive_c" && rel.string().starts_with("drive_c/windows/") &&
-                                !rel.string().starts_with("drive_c/windows/Fonts") && it->file_size() > 65536;
-            if (shared) fs::create_hard_link(it->path(), to);
-            else fs::copy_file(it->path(), to);
-        }
-    }
-    fs::remove(root_ / ".eudc-template-ready");
-}
+void TempPrefix::InstallWinePrefix() const { CopyWinePrefix(root_); }
 
 void TempPrefix::SetWindowsVersion(const std::string& name) const {
     SetRegistryString(HKEY_CURRENT_USER, "Software\\Wine", "Version", name);

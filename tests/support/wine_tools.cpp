@@ -9,11 +9,6 @@ namespace testsupport {
 
 namespace {
 
-EnvChanges WineEnvironment(const TempPrefix& prefix) {
-    return {{"WINEPREFIX", prefix.root().string()}, {"WINEDEBUG", "-all"}, {"DISPLAY", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt}};
-}
-
 std::string Utf16LeToUtf8(const std::string& bytes) {
     std::string out;
     size_t i = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -49,6 +44,11 @@ std::string Utf16LeToUtf8(const std::string& bytes) {
 
 }  // namespace
 
+EnvChanges WineEnvironment(const fs::path& root) {
+    return {{"WINEPREFIX", root.string()}, {"WINEDEBUG", "-all"}, {"DISPLAY", std::nullopt},
+            {"WAYLAND_DISPLAY", std::nullopt}};
+}
+
 fs::path WineTemplate() {
     const char* dir = std::getenv("EUDC_WINE_TEMPLATE");
     if (!dir || !*dir) dir = EUDC_WINE_TEMPLATE_DIR;
@@ -58,11 +58,36 @@ fs::path WineTemplate() {
     return dir;
 }
 
+void CopyWinePrefix(const fs::path& root) {
+    const fs::path from = WineTemplate();
+    fs::create_directories(root);
+    // The large program files of the Windows folder are shared with the template through hard
+    // links (nothing here writes into them); everything else is a real copy.
+    for (auto it = fs::recursive_directory_iterator(from); it != fs::recursive_directory_iterator(); ++it) {
+        const fs::path rel = it->path().lexically_relative(from);
+        const fs::path to = root / rel;
+        const auto status = it->symlink_status();
+        if (fs::is_symlink(status)) {
+            fs::create_directories(to.parent_path());
+            fs::copy_symlink(it->path(), to);
+        } else if (fs::is_directory(status)) {
+            fs::create_directories(to);
+        } else {
+            const std::string name = rel.string();
+            const bool shared = name.starts_with("drive_c/windows/") && !name.starts_with("drive_c/windows/Fonts/") &&
+                                it->file_size() > 65536;
+            if (shared) fs::create_hard_link(it->path(), to);
+            else fs::copy_file(it->path(), to);
+        }
+    }
+    fs::remove(root / ".eudc-template-ready");
+}
+
 ProgramRun RunWine(const TempPrefix& prefix, const std::vector<std::string>& args) {
     std::vector<std::string> argv{"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
-    ProgramRun run = RunProgram(argv, WineEnvironment(prefix));
-    const ProgramRun wait = RunProgram({"wineserver", "-w"}, WineEnvironment(prefix));
+    ProgramRun run = RunProgram(argv, WineEnvironment(prefix.root()));
+    const ProgramRun wait = RunProgram({"wineserver", "-w"}, WineEnvironment(prefix.root()));
     if (run.exitCode == 127 || wait.exitCode == 127) throw std::runtime_error("wine is not installed");
     return run;
 }

@@ -15,6 +15,12 @@ namespace testsupport {
 // Wine fails without it, it never skips.
 std::filesystem::path WineTemplate();
 
+// Copies the Wine prefix of this run to the folder `to` (see TempPrefix::InstallWinePrefix).
+void CopyWinePrefix(const std::filesystem::path& to);
+
+// What Wine's tools need to run on the prefix at root, quietly and without a display.
+EnvChanges WineEnvironment(const std::filesystem::path& root);
+
 // Runs `wine <args>` on the test's prefix and then waits until Wine's server has ended, so that
 // the registry is back in its files and the prefix is ours again.
 ProgramRun RunWine(const TempPrefix& prefix, const std::vector<std::string>& args);

@@ -3,6 +3,7 @@
 // platform layer; the two outputs must be equal line for line.
 //
 //   win32_probe <scenario>      scenarios: version regsz tempname delete move paths temppath
+//   win32_probe setversion <name>   sets Wine's version setting for the next run ("" removes it)
 //
 // Every scenario works under C:\probe, which the caller provides empty.
 #ifdef _WIN32
@@ -133,8 +134,10 @@ void TempNames() {
     Line("given.small", std::to_string(n) + " " + name);
     std::memset(name, 0, sizeof name);
     n = GetTempFileNameA("C:\\probe\\t", "pre", 0x10000, name);
+    char expected[MAX_PATH];
+    std::snprintf(expected, sizeof expected, "C:\\probe\\t\\pre%x.tmp", n);
     Line("low.zero", std::string(n != 0 ? "made" : "none") + " exists " + std::to_string(Exists(name)) +
-                         " length " + std::to_string(std::strlen(name)));
+                         " named " + (std::strcmp(name, expected) == 0 ? "by-number" : name));
     std::memset(name, 0, sizeof name);
     n = GetTempFileNameA("C:\\probe\\missing", "pre", 0, name);
     Line("no.folder", std::to_string(n) + " error " + std::to_string(GetLastError()));
@@ -218,7 +221,21 @@ void TempPath() {
 
 }  // namespace
 
+// Wine reads its version setting when a program starts, so the next run sees it.
+int SetVersion(const char* name) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return 1;
+    const LONG rc = *name ? RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                                           static_cast<DWORD>(std::strlen(name) + 1))
+                          : RegDeleteValueA(key, "Version");
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "setversion") return SetVersion(argv[2]);
     if (argc != 2) {
         std::fprintf(stderr, "usage: win32_probe version|regsz|tempname|delete|move|paths|temppath\n");
         return 2;

@@ -34,8 +34,7 @@ bool FolderPath(int csidl, std::string& out) {
     switch (csidl & ~CSIDL_FLAG_CREATE) {
         case CSIDL_APPDATA:
             if (!ReadFolderValue(HKEY_CURRENT_USER, L"AppData", path))
-                path = L"C:\\users\\" + platform::text::Utf8ToWide(platform::prefix::UserName()) +
-                       L"\\AppData\\Roaming";
+                path = platform::prefix::ProfileFolder() + L"\\AppData\\Roaming";
             break;
         case CSIDL_COMMON_APPDATA:
             if (!ReadFolderValue(HKEY_LOCAL_MACHINE, L"Common AppData", path)) path = L"C:\\ProgramData";
