@@ -37,7 +37,7 @@ struct RestoreLinks : ::testing::TestWithParam<std::pair<const char*, const char
 TEST_P(RestoreLinks, SlotsAreLinkedAndNothingElseChanges) {
     const auto [version, folder] = GetParam();
     TempPrefix prefix;
-    prefix.InstallFixtureRegistry();
+    prefix.InstallWinePrefix();
     prefix.SetWindowsVersion(version);
     const std::string userBefore = ReadFileBytes(prefix.root() / "user.reg");
     const std::string systemBefore = ReadFileBytes(prefix.root() / "system.reg");
