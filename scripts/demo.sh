@@ -11,7 +11,7 @@ cmake --build "$build" -j"$(nproc)" --target eudcrestore make_sample_backup tte_
 scratch="$(mktemp -d /tmp/eudc-demo-XXXXXX)"
 tool="$scratch/tool"
 mkdir -p "$tool"
-cp -P "$build"/bin/eudcrestore "$build"/bin/libeudccore.so* "$tool/"
+cp -P "$build"/bin/eudcrestore "$build"/bin/libeudccore.so* "$build"/bin/libeudcplatform.so* "$tool/"
 "$build/tools/backup_writer/make_sample_backup" "$tool/TQClient.tqb"
 export WINEPREFIX="$scratch/prefix"
 export EUDC_HOST_FONTS=0

@@ -9,6 +9,12 @@ cmake --install "$build" --prefix "$scratch/inst" >/dev/null
 test -x "$scratch/inst/bin/eudcrestore"
 test -f "$scratch/inst/include/eudccore/eudccore.h"
 readelf -d "$scratch/inst/bin/eudcrestore" | grep -q 'RUNPATH.*\$ORIGIN:\$ORIGIN/../lib'
+# One platform per process: the program defines none of the platform's functions itself.
+test -f "$scratch/inst/lib/libeudcplatform.so.0"
+if nm -D --defined-only "$scratch/inst/bin/eudcrestore" | grep -E ' T .*(GetLastError|CreateFile|RegOpenKey|EnableEUDC)'; then
+  echo "eudcrestore defines platform functions of its own" >&2
+  exit 1
+fi
 mkdir -p "$scratch/client"
 cat > "$scratch/client/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.25)

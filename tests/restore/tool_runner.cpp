@@ -15,7 +15,7 @@ ToolRun RunRestoreTool(const TempPrefix& prefix, const std::optional<std::string
     fs::create_directories(tool);
     for (const auto& entry : fs::directory_iterator(binDir)) {
         const std::string name = entry.path().filename().string();
-        if (name == "eudcrestore" || name.starts_with("libeudccore.so")) {
+        if (name == "eudcrestore" || name.starts_with("libeudccore.so") || name.starts_with("libeudcplatform.so")) {
             fs::remove(tool / name);  // a second run in one test copies again
             fs::copy(entry.path(), tool / name, fs::copy_options::copy_symlinks);
         }

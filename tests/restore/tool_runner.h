@@ -12,7 +12,7 @@ namespace testsupport {
 
 using ToolRun = ProgramRun;
 
-// Copies eudcrestore and libeudccore beside each other into <scratch>/tool, puts the backup there
+// Copies eudcrestore, libeudccore and libeudcplatform beside each other into <scratch>/tool, puts the backup there
 // when given, and runs the program with the arguments against the test's prefix.
 ToolRun RunRestoreTool(const TempPrefix& prefix, const std::optional<std::string>& backup,
                        const std::vector<std::string>& args = {}, const EnvChanges& env = {});
