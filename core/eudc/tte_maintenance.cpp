@@ -1,8 +1,10 @@
 // The operations on the slots' TTE files.
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "eudc/eudc_lock.h"
+#include "eudc/tte_build.h"
 #include "eudccore/as400_2_code.h"
 #include "eudccore/eudc_registry.h"
 #include "eudccore/tt_glyph.h"
@@ -27,6 +29,11 @@ const char kCannotCreate[] =
 
 constexpr int kPath = EudcRegistry::kPathSize;
 
+bool FailWith(DWORD error) {
+    SetLastError(error);
+    return false;
+}
+
 bool FileExists(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -43,15 +50,22 @@ bool TteUpdate::ResolvePath(int slot, _TerminalServiceMode_ mode, char* out) {
     return EudcRegistry::Trans_2_RealTteFileName(Get_FontTTE(slot), out, mode) && out[0] != '\0';
 }
 
+// The slot's new file is made whole in memory from the template and the source, and only then
+// takes the place of the old one: a failure at any point leaves the old file as it was.
 bool TteUpdate::ReplaceTTE(int slot, const char* source, bool viaWorkingCopy) {
+    using eudc::TteError;
     eudc::EudcLockScope lock;
-    if (!lock.held()) return false;
+    if (!lock.held()) return FailWith(eudc::ToLastError(TteError::LockUnavailable));
     const _TerminalServiceMode_ mode = (m_mode == TSM_SystemFolders && viaWorkingCopy) ? TSM_CommonAppData : m_mode;
     char path[kPath];
-    if (!ResolvePath(slot, mode, path) || !CreateEmptyTteFile(path)) return false;
-    const bool copied = TTE_2_TTE(source, path, true, false);
-    if (viaWorkingCopy && copied) TteDat_2_RealTte(slot);
-    return copied;
+    if (!ResolvePath(slot, mode, path)) return FailWith(eudc::ToLastError(TteError::NoPath));
+    std::vector<uint8_t> bytes;
+    if (const TteError e = eudc::BuildTteFromSource(source, bytes); e != TteError::None)
+        return FailWith(eudc::ToLastError(e));
+    if (const DWORD error = eudc::ReplaceTteFile(path, bytes); error != ERROR_SUCCESS) return FailWith(error);
+    if (viaWorkingCopy) TteDat_2_RealTte(slot);
+    SetLastError(ERROR_SUCCESS);
+    return true;
 }
 
 bool TteUpdate::Re_CreateTTE(bool) {

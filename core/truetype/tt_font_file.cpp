@@ -172,13 +172,36 @@ void TTFontFile::Release() {
     dirty_ = false;
 }
 
+const char* TTFontFile::ErrorName(Error error) {
+    switch (error) {
+        case Error::None: return "no error";
+        case Error::NoFile: return "no font open";
+        case Error::NotTrueType: return "not a TrueType font";
+        case Error::BadDirectory: return "damaged table directory";
+        case Error::MissingTable: return "a needed table is missing or too short";
+        case Error::BadHeader: return "damaged font header";
+        case Error::BadCmap: return "damaged or unusable character map";
+        case Error::BadMetrics: return "damaged metrics";
+        case Error::BadGlyf: return "damaged glyph table or index";
+        case Error::Unmapped: return "no glyph for the code";
+        case Error::BadGlyph: return "damaged glyph";
+        case Error::TooLarge: return "the font would grow past its limits";
+        case Error::ReadFailed: return "the font could not be read";
+        case Error::WriteFailed: return "the font could not be written";
+    }
+    return "unknown";
+}
+
 bool TTFontFile::Attach(HBaseFile* file) {
     if (open_) Close();
     Release();
+    error_ = Error::None;
     file_ = file;
-    if (!file_ || !Load()) {
+    if (!file_) return Fail(Error::NoFile);
+    if (!Load()) {
+        const Error why = error_ == Error::None ? Error::BadDirectory : error_;
         Release();
-        return false;
+        return Fail(why);
     }
     open_ = true;
     return true;
@@ -186,18 +209,19 @@ bool TTFontFile::Attach(HBaseFile* file) {
 
 bool TTFontFile::Load() {
     const uint64_t fileLength = file_->GetLength();
-    if (fileLength > kMaxFileLength) return false;
+    if (fileLength > kMaxFileLength) return Fail(Error::NotTrueType);
 
     // Offset table and directory.
     uint8_t header[kOffsetTableSize];
-    if (fileLength < kOffsetTableSize || !ReadAt(0, header, kOffsetTableSize)) return false;
+    if (fileLength < kOffsetTableSize || !ReadAt(0, header, kOffsetTableSize)) return Fail(Error::NotTrueType);
     const uint32_t version = endian::LoadBE32(header);
-    if (version != kSfntVersionTrueType && version != kSfntVersionApple) return false;
+    if (version != kSfntVersionTrueType && version != kSfntVersionApple) return Fail(Error::NotTrueType);
     numTables_ = endian::LoadBE16(header + 4);
     const uint64_t directoryEnd = kOffsetTableSize + static_cast<uint64_t>(kEntrySize) * numTables_;
-    if (numTables_ == 0 || directoryEnd > fileLength) return false;
+    if (numTables_ == 0 || directoryEnd > fileLength) return Fail(Error::BadDirectory);
     directory_.assign(kEntrySize * numTables_, 0);
-    if (!ReadAt(kOffsetTableSize, directory_.data(), static_cast<uint32_t>(directory_.size()))) return false;
+    if (!ReadAt(kOffsetTableSize, directory_.data(), static_cast<uint32_t>(directory_.size())))
+        return Fail(Error::ReadFailed);
 
     // Every table inside the file, behind the directory, none twice, none overlapping another.
     std::vector<std::pair<uint32_t, uint32_t>> extents;
@@ -205,33 +229,34 @@ bool TTFontFile::Load() {
     for (uint32_t i = 0; i < numTables_; ++i) {
         const uint32_t tag = endian::LoadBE32(directory_.data() + kEntrySize * i);
         const Table t = EntryTable(static_cast<int>(i));
-        if (static_cast<uint64_t>(t.offset) + t.length > fileLength) return false;
+        if (static_cast<uint64_t>(t.offset) + t.length > fileLength) return Fail(Error::BadDirectory);
         if (t.length > 0) {
-            if (t.offset < directoryEnd) return false;
+            if (t.offset < directoryEnd) return Fail(Error::BadDirectory);
             extents.emplace_back(t.offset, t.length);
         }
         tags.push_back(tag);
     }
     std::sort(tags.begin(), tags.end());
-    if (std::adjacent_find(tags.begin(), tags.end()) != tags.end()) return false;
+    if (std::adjacent_find(tags.begin(), tags.end()) != tags.end()) return Fail(Error::BadDirectory);
     std::sort(extents.begin(), extents.end());
     for (size_t i = 1; i < extents.size(); ++i)
-        if (static_cast<uint64_t>(extents[i - 1].first) + extents[i - 1].second > extents[i].first) return false;
+        if (static_cast<uint64_t>(extents[i - 1].first) + extents[i - 1].second > extents[i].first)
+            return Fail(Error::BadDirectory);
 
     std::vector<uint8_t> table;
     uint32_t length = 0;
 
     // OS/2: vendor and Windows ascent/descent.
-    if (!ReadTable(kTagOs2, table, &length) || length < kOs2MinLength) return false;
+    if (!ReadTable(kTagOs2, table, &length) || length < kOs2MinLength) return Fail(Error::MissingTable);
     std::memcpy(vendorId_, table.data() + 58, 4);
     winAscent_ = endian::LoadBE16(table.data() + 74);
     winDescent_ = endian::LoadBE16(table.data() + 76);
 
     // head: em size and loca format.
-    if (!ReadTable(kTagHead, table, &length) || length < kHeadMinLength) return false;
+    if (!ReadTable(kTagHead, table, &length) || length < kHeadMinLength) return Fail(Error::MissingTable);
     unitsPerEm_ = endian::LoadBE16(table.data() + 18);
     const uint16_t locaFormat = endian::LoadBE16(table.data() + 50);
-    if (unitsPerEm_ < kMinUnitsPerEm || unitsPerEm_ > kMaxUnitsPerEm || locaFormat > 1) return false;
+    if (unitsPerEm_ < kMinUnitsPerEm || unitsPerEm_ > kMaxUnitsPerEm || locaFormat > 1) return Fail(Error::BadHeader);
     longLoca_ = locaFormat == 1;
     designBox_.unitsPerEm = unitsPerEm_;
     designBox_.left = 0;
@@ -239,24 +264,24 @@ bool TTFontFile::Load() {
     designBox_.bottom = static_cast<int16_t>(1 - static_cast<int>(winDescent_));
     designBox_.top = static_cast<int16_t>(winAscent_);
 
-    if (!LoadCmap()) return false;
+    if (!LoadCmap()) return Fail(Error::BadCmap);
 
     // Horizontal and vertical headers.
-    if (!ReadTable(kTagHhea, table, &length) || length < kHheaMinLength) return false;
+    if (!ReadTable(kTagHhea, table, &length) || length < kHheaMinLength) return Fail(Error::MissingTable);
     numberOfHMetrics_ = endian::LoadBE16(table.data() + 34);
     const bool hasVhea = FindEntry(kTagVhea) >= 0;
     if (hasVhea) {
-        if (!ReadTable(kTagVhea, table, &length) || length < kHheaMinLength) return false;
+        if (!ReadTable(kTagVhea, table, &length) || length < kHheaMinLength) return Fail(Error::MissingTable);
         numOfLongVerMetrics_ = endian::LoadBE16(table.data() + 34);
     }
 
     // maxp: the glyph count every other count is checked against.
     uint32_t maxpLength = 0;
-    if (!ReadTable(kTagMaxp, maxp_, &maxpLength) || maxpLength < kMaxpMinLength) return false;
+    if (!ReadTable(kTagMaxp, maxp_, &maxpLength) || maxpLength < kMaxpMinLength) return Fail(Error::MissingTable);
     numGlyphs_ = endian::LoadBE16(maxp_.data() + 4);
     maxPoints_ = endian::LoadBE16(maxp_.data() + 6);
     maxContours_ = endian::LoadBE16(maxp_.data() + 8);
-    if (numGlyphs_ == 0) return false;
+    if (numGlyphs_ == 0) return Fail(Error::BadHeader);
 
     // Metrics: long metrics for 1..numGlyphs glyphs, then one bearing per remaining glyph.
     const auto metricsFit = [&](uint32_t tableLength, uint16_t longCount) {
@@ -264,28 +289,39 @@ bool TTFontFile::Load() {
                4ull * longCount + 2ull * (numGlyphs_ - longCount) <= tableLength;
     };
     uint32_t hmtxLength = 0;
-    if (!ReadTable(kTagHmtx, hmtx_, &hmtxLength) || !metricsFit(hmtxLength, numberOfHMetrics_)) return false;
+    if (!ReadTable(kTagHmtx, hmtx_, &hmtxLength)) return Fail(Error::MissingTable);
+    if (!metricsFit(hmtxLength, numberOfHMetrics_)) return Fail(Error::BadMetrics);
     if (FindEntry(kTagVmtx) >= 0) {
         uint32_t vmtxLength = 0;
-        if (!hasVhea || !ReadTable(kTagVmtx, vmtx_, &vmtxLength) || !metricsFit(vmtxLength, numOfLongVerMetrics_))
-            return false;
+        if (!hasVhea || !ReadTable(kTagVmtx, vmtx_, &vmtxLength)) return Fail(Error::MissingTable);
+        if (!metricsFit(vmtxLength, numOfLongVerMetrics_)) return Fail(Error::BadMetrics);
         hasVmtx_ = true;
     }
 
     // glyf, then loca, whose offsets must run forwards and stay inside glyf.
     const int glyfEntry = FindEntry(kTagGlyf);
-    if (glyfEntry < 0) return false;
+    if (glyfEntry < 0) return Fail(Error::MissingTable);
     const Table glyf = EntryTable(glyfEntry);
     glyfOffset_ = glyf.offset;
     glyfLength_ = glyf.length;
+    // Even an empty glyf takes the first glyph written at its offset: that place must belong to
+    // no other table and lie behind the directory.
+    if (glyfOffset_ < directoryEnd) return Fail(Error::BadGlyf);
+    for (uint32_t i = 0; i < numTables_; ++i) {
+        const Table t = EntryTable(static_cast<int>(i));
+        if (static_cast<int>(i) != glyfEntry && t.length > 0 && glyfOffset_ >= t.offset &&
+            glyfOffset_ < static_cast<uint64_t>(t.offset) + t.length)
+            return Fail(Error::BadGlyf);
+    }
     uint32_t locaLength = 0;
-    if (!ReadTable(kTagLoca, locaBytes_, &locaLength) || !LoadLoca(locaBytes_, locaLength)) return false;
+    if (!ReadTable(kTagLoca, locaBytes_, &locaLength)) return Fail(Error::MissingTable);
+    if (!LoadLoca(locaBytes_, locaLength)) return Fail(Error::BadGlyf);
 
     // Tables behind glyf move with its end; one starting inside it (even an empty one) would not.
     for (uint32_t i = 0; i < numTables_; ++i) {
         const uint32_t offset = EntryTable(static_cast<int>(i)).offset;
         if (offset <= glyfOffset_) continue;
-        if (offset < static_cast<uint64_t>(glyfOffset_) + glyfLength_) return false;
+        if (offset < static_cast<uint64_t>(glyfOffset_) + glyfLength_) return Fail(Error::BadGlyf);
         behindGlyf_.push_back(static_cast<int>(i));
     }
     return true;
@@ -490,34 +526,39 @@ void TTFontFile::StoreMetric(std::vector<uint8_t>& table, uint16_t longCount, ui
 }
 
 bool TTFontFile::GetGlyph(uint16_t code, TTGlyph& glyph) {
+    if (!open_) return Fail(Error::NoFile);
     const uint16_t index = CodeToGlyphIndex(code);
-    return index != 0 && ReadGlyph(index, glyph);
+    if (index == 0) return Fail(Error::Unmapped);
+    return ReadGlyph(index, glyph);
 }
 
 bool TTFontFile::PutGlyph(uint16_t code, const TTGlyph& glyph) {
+    if (!open_) return Fail(Error::NoFile);
     const uint16_t index = CodeToGlyphIndex(code);
-    return index != 0 && WriteGlyph(index, glyph);
+    if (index == 0) return Fail(Error::Unmapped);
+    return WriteGlyph(index, glyph);
 }
 
 bool TTFontFile::ReadGlyph(uint16_t index, TTGlyph& glyph) {
-    if (!open_ || index >= numGlyphs_) return false;
+    if (!open_) return Fail(Error::NoFile);
+    if (index >= numGlyphs_) return Fail(Error::Unmapped);
     glyph.Reset();
     const uint32_t start = LocaAt(index);
     const uint32_t end = LocaAt(index + 1u);
-    if (end < start || end > glyfLength_) return false;
+    if (end < start || end > glyfLength_) return Fail(Error::BadGlyf);
     const uint32_t length = end - start;
     if (length > 0) {
         auto* data = static_cast<uint8_t*>(std::malloc(length));
-        if (!data) return false;
+        if (!data) return Fail(Error::ReadFailed);
         if (!ReadGlyphBytes(glyfOffset_ + start, data, length)) {
             std::free(data);
-            return false;
+            return Fail(Error::ReadFailed);
         }
         glyph.AttachData(data, length);
         // Composite glyphs, and data that does not hold a whole simple glyph, are not readable.
         if (!glyph.GetContourInfo(nullptr, nullptr)) {
             glyph.Reset();
-            return false;
+            return Fail(Error::BadGlyph);
         }
     }
     uint16_t advanceWidth = 0, advanceHeight = 0;
@@ -612,20 +653,76 @@ bool TTFontFile::MakeRoom(uint32_t oldEnd, int64_t delta, int64_t* tableDelta) {
     return true;
 }
 
-bool TTFontFile::WriteGlyph(uint16_t index, const TTGlyph& glyph) {
-    // Short offsets cannot hold odd glyph lengths or a glyf beyond 128 KB; edits need long ones.
-    if (!open_ || index >= numGlyphs_ || !longLoca_) return false;
+bool TTFontFile::WidenLoca() {
+    const int entry = FindEntry(kTagLoca);
+    const int headEntry = FindEntry(kTagHead);
+    if (entry < 0 || headEntry < 0) return Fail(Error::MissingTable);
+    const Table loca = EntryTable(entry);
+    const uint64_t newLength = 4ull * (static_cast<uint64_t>(numGlyphs_) + 1);
+    const uint64_t newEnd = static_cast<uint64_t>(loca.offset) + newLength;
+    // Everything from the first table behind loca moves back far enough, by a multiple of 4 so
+    // that each table keeps its alignment.
+    const uint64_t fileLength = file_->GetLength();
+    uint64_t next = fileLength;
+    for (uint32_t i = 0; i < numTables_; ++i) {
+        const Table t = EntryTable(static_cast<int>(i));
+        if (t.offset > loca.offset && t.offset < next) next = t.offset;
+    }
+    const uint64_t shift = newEnd > next ? ((newEnd - next + 3) & ~3ull) : 0;
+    if (fileLength + shift > kMaxFileLength) return Fail(Error::TooLarge);
+    DropReadAhead();
+    if (shift > 0) {
+        if (next < fileLength) {
+            if (!file_->ShiftTail(static_cast<uint32_t>(next), static_cast<int32_t>(shift))) return Fail(Error::WriteFailed);
+        } else if (!file_->SetLength(static_cast<uint32_t>(fileLength + shift))) {
+            return Fail(Error::WriteFailed);
+        }
+        for (uint32_t i = 0; i < numTables_; ++i) {
+            uint8_t* p = directory_.data() + kEntrySize * i;
+            const uint32_t offset = endian::LoadBE32(p + 8);
+            if (offset >= next) endian::StoreBE32(p + 8, static_cast<uint32_t>(offset + shift));
+        }
+        if (glyfOffset_ >= next) glyfOffset_ += static_cast<uint32_t>(shift);
+    }
+    // The space loca now takes is written by WriteBack; the padding behind it is zeros.
+    const uint64_t padTo = std::max<uint64_t>(next + shift, newEnd);
+    const std::vector<uint8_t> zeros(static_cast<size_t>(padTo - newEnd), 0);
+    if (!WriteAt(static_cast<uint32_t>(newEnd), zeros.data(), static_cast<uint32_t>(zeros.size())))
+        return Fail(Error::WriteFailed);
+    endian::StoreBE32(directory_.data() + kEntrySize * static_cast<uint32_t>(entry) + 12, static_cast<uint32_t>(newLength));
+    locaBytes_.assign(Pad4(static_cast<uint32_t>(newLength)), 0);
+    // head.indexToLocFormat = 1.
+    const uint8_t longFormat[2] = {0, 1};
+    if (!WriteAt(EntryTable(headEntry).offset + 50, longFormat, 2)) return Fail(Error::WriteFailed);
+    longLoca_ = true;
+    dirty_ = true;
+    return true;
+}
+
+bool TTFontFile::WriteGlyph(uint16_t index, const TTGlyph& given) {
+    if (!open_) return Fail(Error::NoFile);
+    if (index >= numGlyphs_) return Fail(Error::Unmapped);
     int16_t contours = 0;
     uint32_t points = 0;
-    if (!glyph.GetContourInfo(&contours, &points)) return false;
-    const uint32_t newLength = glyph.IsEmpty() ? 0 : glyph.Length();
+    if (!given.GetContourInfo(&contours, &points)) return Fail(Error::BadGlyph);
+    // A stored box that disagrees with the points is replaced by theirs.
+    TTGlyph fixed;
+    const TTGlyph* glyph = &given;
+    if (!given.HasTrueBoundingBox()) {
+        fixed = given;
+        if (!fixed.FixBoundingBox()) return Fail(Error::BadGlyph);
+        glyph = &fixed;
+    }
+    const uint32_t newLength = glyph->IsEmpty() ? 0 : glyph->Length();
     const uint32_t oldStart = LocaAt(index);
     const uint32_t oldEnd = LocaAt(index + 1u);
     const int64_t delta = static_cast<int64_t>(newLength) - (static_cast<int64_t>(oldEnd) - oldStart);
-    if (static_cast<int64_t>(glyfLength_) + delta > UINT32_MAX) return false;
+    if (static_cast<int64_t>(glyfLength_) + delta > UINT32_MAX) return Fail(Error::TooLarge);
+    // Short offsets cannot hold odd glyph lengths or a glyf beyond 128 KB.
+    if (delta != 0 && !longLoca_ && !WidenLoca()) return false;
     int64_t tableDelta = 0;
-    if (delta != 0 && !MakeRoom(oldEnd, delta, &tableDelta)) return false;
-    if (newLength > 0 && !WriteAt(glyfOffset_ + oldStart, glyph.Data(), newLength)) return false;
+    if (delta != 0 && !MakeRoom(oldEnd, delta, &tableDelta)) return Fail(Error::WriteFailed);
+    if (newLength > 0 && !WriteAt(glyfOffset_ + oldStart, glyph->Data(), newLength)) return Fail(Error::WriteFailed);
     if (delta != 0) {
         // Modular arithmetic adds a negative delta too.
         AddToLocaFrom(index + 1u, static_cast<uint32_t>(delta));
@@ -637,8 +734,8 @@ bool TTFontFile::WriteGlyph(uint16_t index, const TTGlyph& glyph) {
     }
     if (contours > 0 && static_cast<uint16_t>(contours) > maxContours_) maxContours_ = static_cast<uint16_t>(contours);
     if (points > maxPoints_) maxPoints_ = static_cast<uint16_t>(points);
-    StoreMetric(hmtx_, numberOfHMetrics_, index, glyph.AdvanceWidth(), glyph.LeftSideBearing());
-    if (hasVmtx_) StoreMetric(vmtx_, numOfLongVerMetrics_, index, glyph.AdvanceHeight(), glyph.TopSideBearing());
+    StoreMetric(hmtx_, numberOfHMetrics_, index, glyph->AdvanceWidth(), glyph->LeftSideBearing());
+    if (hasVmtx_) StoreMetric(vmtx_, numOfLongVerMetrics_, index, glyph->AdvanceHeight(), glyph->TopSideBearing());
     dirty_ = true;
     return true;
 }
@@ -721,5 +818,6 @@ bool TTFontFile::Close() {
     bool ok = true;
     if (open_ && dirty_) ok = WriteBack();
     Release();
+    if (!ok) error_ = Error::WriteFailed;
     return ok;
 }

@@ -1,8 +1,11 @@
 #include "eudccore/tt_glyph.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "foundation/endian.h"
 #include "truetype/glyf_format.h"
@@ -17,13 +20,40 @@ uint32_t CoordinateSize(uint8_t flag, uint8_t shortBit, uint8_t sameBit) {
     return (flag & sameBit) ? 0 : 2;
 }
 
+// Adds the coordinates of one axis to *value point by point and keeps the extremes; false when a
+// coordinate leaves the 16-bit range.
+bool WalkAxis(const uint8_t* data, uint64_t& pos, const std::vector<uint8_t>& flags, uint8_t shortBit,
+              uint8_t sameBit, int16_t& low, int16_t& high) {
+    int32_t value = 0;
+    int32_t lo = INT32_MAX, hi = INT32_MIN;
+    for (const uint8_t flag : flags) {
+        if (flag & shortBit) {
+            const int32_t d = data[pos++];
+            value += (flag & sameBit) ? d : -d;
+        } else if (!(flag & sameBit)) {
+            value += static_cast<int16_t>(endian::LoadBE16(data + pos));
+            pos += 2;
+        }
+        if (value < INT16_MIN || value > INT16_MAX) return false;
+        lo = std::min(lo, value);
+        hi = std::max(hi, value);
+    }
+    low = static_cast<int16_t>(lo);
+    high = static_cast<int16_t>(hi);
+    return true;
+}
+
+}  // namespace
+
 // Walks a simple glyph from front to back; every field must lie inside the data.
-bool ParseSimpleGlyph(const uint8_t* data, uint32_t length, int16_t* contours, uint32_t* points) {
+bool TTGlyph::Parse(Shape& shape) const {
+    shape = Shape{};
+    const uint8_t* data = data_;
+    const uint32_t length = length_;
     if (length < kGlyphHeaderSize) return false;
     const auto n = static_cast<int16_t>(endian::LoadBE16(data));
     if (n < 0) return false;  // composite
-    *contours = n;
-    *points = 0;
+    shape.contours = n;
     if (n == 0) return true;
     // End points and the instruction length.
     uint64_t pos = kGlyphHeaderSize + 2ull * static_cast<uint64_t>(n);
@@ -39,9 +69,10 @@ bool ParseSimpleGlyph(const uint8_t* data, uint32_t length, int16_t* contours, u
     pos += 2 + static_cast<uint64_t>(instructionLength);
     if (pos > length) return false;
     // Flags (with repeat runs), then the sizes of the coordinates they announce.
+    thread_local std::vector<uint8_t> flags;
+    flags.clear();
     uint64_t coordinateBytes = 0;
-    uint32_t seen = 0;
-    while (seen < count) {
+    while (flags.size() < count) {
         if (pos >= length) return false;
         const uint8_t flag = data[pos++];
         uint32_t times = 1;
@@ -49,17 +80,23 @@ bool ParseSimpleGlyph(const uint8_t* data, uint32_t length, int16_t* contours, u
             if (pos >= length) return false;
             times += data[pos++];
         }
-        if (times > count - seen) return false;
-        seen += times;
+        if (times > count - flags.size()) return false;
+        flags.insert(flags.end(), times, flag);
         coordinateBytes += static_cast<uint64_t>(times) * (CoordinateSize(flag, kFlagXShort, kFlagXSameOrPositive) +
                                                            CoordinateSize(flag, kFlagYShort, kFlagYSameOrPositive));
     }
     if (pos + coordinateBytes > length) return false;
-    *points = count;
+    if (!WalkAxis(data, pos, flags, kFlagXShort, kFlagXSameOrPositive, shape.box[0], shape.box[2]) ||
+        !WalkAxis(data, pos, flags, kFlagYShort, kFlagYSameOrPositive, shape.box[1], shape.box[3]))
+        return false;
+    shape.points = count;
     return true;
 }
 
-}  // namespace
+const TTGlyph::Shape* TTGlyph::CheckedShape() const {
+    if (shapeState_ == ShapeState::Unknown) shapeState_ = Parse(shape_) ? ShapeState::Good : ShapeState::Bad;
+    return shapeState_ == ShapeState::Good ? &shape_ : nullptr;
+}
 
 TTGlyph::TTGlyph() = default;
 
@@ -71,12 +108,16 @@ TTGlyph::TTGlyph(const TTGlyph& other)
       leftSideBearing_(other.leftSideBearing_),
       topSideBearing_(other.topSideBearing_) {
     SetData(other.data_, other.length_);
+    shapeState_ = other.shapeState_;
+    shape_ = other.shape_;
 }
 
 TTGlyph& TTGlyph::operator=(const TTGlyph& other) {
     if (this != &other) {
         SetMetrics(other.advanceWidth_, other.advanceHeight_, other.leftSideBearing_, other.topSideBearing_);
         SetData(other.data_, other.length_);
+        shapeState_ = other.shapeState_;
+        shape_ = other.shape_;
     }
     return *this;
 }
@@ -87,7 +128,9 @@ TTGlyph::TTGlyph(TTGlyph&& other) noexcept
       leftSideBearing_(other.leftSideBearing_),
       topSideBearing_(other.topSideBearing_),
       length_(std::exchange(other.length_, 0)),
-      data_(std::exchange(other.data_, nullptr)) {}
+      data_(std::exchange(other.data_, nullptr)),
+      shapeState_(std::exchange(other.shapeState_, ShapeState::Unknown)),
+      shape_(other.shape_) {}
 
 TTGlyph& TTGlyph::operator=(TTGlyph&& other) noexcept {
     if (this != &other) {
@@ -95,6 +138,8 @@ TTGlyph& TTGlyph::operator=(TTGlyph&& other) noexcept {
         SetMetrics(other.advanceWidth_, other.advanceHeight_, other.leftSideBearing_, other.topSideBearing_);
         length_ = std::exchange(other.length_, 0);
         data_ = std::exchange(other.data_, nullptr);
+        shapeState_ = std::exchange(other.shapeState_, ShapeState::Unknown);
+        shape_ = other.shape_;
     }
     return *this;
 }
@@ -103,6 +148,7 @@ void TTGlyph::FreeData() {
     std::free(data_);
     data_ = nullptr;
     length_ = 0;
+    shapeState_ = ShapeState::Unknown;
 }
 
 void TTGlyph::Reset() {
@@ -131,6 +177,7 @@ void TTGlyph::GetMetrics(uint16_t* advanceWidth, uint16_t* advanceHeight, int16_
 void TTGlyph::AttachData(uint8_t* data, uint32_t length) {
     if (data == data_) {
         length_ = data ? length : 0;
+        shapeState_ = ShapeState::Unknown;
         return;
     }
     FreeData();
@@ -144,6 +191,7 @@ uint8_t* TTGlyph::DetachData(uint32_t* length) {
     uint8_t* data = data_;
     data_ = nullptr;
     length_ = 0;
+    shapeState_ = ShapeState::Unknown;
     return data;
 }
 
@@ -158,6 +206,7 @@ bool TTGlyph::SetData(const uint8_t* data, uint32_t length) {
     FreeData();
     data_ = block;
     length_ = length;
+    shapeState_ = ShapeState::Unknown;
     return true;
 }
 
@@ -174,9 +223,33 @@ bool TTGlyph::GetBoundingBox(int16_t* xMin, int16_t* yMin, int16_t* xMax, int16_
 bool TTGlyph::GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) const {
     int16_t contours = 0;
     uint32_t points = 0;
-    if (!IsEmpty() && !ParseSimpleGlyph(data_, length_, &contours, &points)) return false;
+    if (!IsEmpty()) {
+        const Shape* shape = CheckedShape();
+        if (!shape) return false;
+        contours = shape->contours;
+        points = shape->points;
+    }
     if (numberOfContours) *numberOfContours = contours;
     if (pointCount) *pointCount = points;
+    return true;
+}
+
+bool TTGlyph::HasTrueBoundingBox() const {
+    if (IsEmpty()) return true;
+    const Shape* shape = CheckedShape();
+    if (!shape) return false;
+    if (shape->points == 0) return true;
+    for (int i = 0; i < 4; ++i)
+        if (static_cast<int16_t>(endian::LoadBE16(data_ + 2 + 2 * i)) != shape->box[i]) return false;
+    return true;
+}
+
+bool TTGlyph::FixBoundingBox() {
+    const Shape* shape = IsEmpty() ? nullptr : CheckedShape();
+    if (!IsEmpty() && !shape) return false;
+    if (!shape || shape->points == 0) return true;
+    // The box is no part of the shape: the cached walk stays valid.
+    for (int i = 0; i < 4; ++i) endian::StoreBE16(data_ + 2 + 2 * i, static_cast<uint16_t>(shape->box[i]));
     return true;
 }
 

@@ -10,6 +10,9 @@
 #include "eudccore/tte_update.h"
 #include "foundation/mem_file.h"
 #include "foundation/os_file.h"
+#include "truetype/tte_glyph_copy.h"
+#include "eudc/tte_build.h"
+#include "platform/fileapi.h"
 
 namespace {
 
@@ -26,31 +29,42 @@ std::unique_ptr<HBaseFile> MakeFile(bool inMemory) {
 }
 
 // Clears code in the destination unless it is empty there already.
-void ClearIfPresent(TTFontFile& destination, uint16_t code, TTGlyph& scratch) {
+bool ClearIfPresent(TTFontFile& destination, uint16_t code, TTGlyph& scratch) {
     TTGlyph existing;
-    if (destination.GetGlyph(code, existing) && !existing.IsEmpty()) {
-        scratch.Reset();
-        destination.PutGlyph(code, scratch);
-    }
+    if (!destination.GetGlyph(code, existing) || existing.IsEmpty()) return true;
+    scratch.Reset();
+    return destination.PutGlyph(code, scratch);
 }
 
 }  // namespace
 
+GlyphCopyResult CopyEudcGlyphs(TTFontFile& source, TTFontFile& destination) {
+    GlyphCopyResult result;
+    TTGlyph glyph;
+    for (uint32_t c = kFirstCode; c <= kLastCode; ++c) {
+        const auto code = static_cast<uint16_t>(c);
+        const bool read = source.GetGlyph(code, glyph);
+        // An unmapped code is no damage; anything else that fails a read is.
+        if (!read && source.LastError() != TTFontFile::Error::Unmapped) ++result.unreadable;
+        const bool stored = read && !glyph.IsEmpty() ? destination.PutGlyph(code, glyph)
+                                                     : ClearIfPresent(destination, code, glyph);
+        if (!stored) ++result.notStored;
+        glyph.Reset();
+    }
+    return result;
+}
+
 bool CreateEmptyTteFile(const char* path) {
     if (!path || !*path) return false;
-    OS_File file;
-    if (!file.Open(path, kReadWriteExisting) && !file.Open(path, kReadWriteCreate)) return false;
-    const int size = GetNewTteData(nullptr);
-    bool ok = false;
-    if (size > 0) {
-        std::vector<unsigned char> bytes(static_cast<size_t>(size));
-        const auto want = static_cast<uint32_t>(size);
-        // A template that cannot be fetched or written whole must not pass for a fresh file.
-        ok = GetNewTteData(bytes.data()) == size && file.Write(bytes.data(), want) == want && file.SetLength(want);
-        file.Flush();
+    // A template that cannot be fetched must not pass for a fresh file.
+    std::vector<uint8_t> bytes;
+    if (const eudc::TteError e = eudc::EmptyTte(bytes); e != eudc::TteError::None) {
+        SetLastError(eudc::ToLastError(e));
+        return false;
     }
-    file.Close();
-    return ok;
+    const DWORD error = eudc::ReplaceTteFile(path, bytes);
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 bool TTE_2_TTE(const char* sourcePath, const char* destinationPath, bool destinationInMemory, bool sourceInMemory) {
@@ -79,15 +93,7 @@ bool TTE_2_TTE(const char* sourcePath, const char* destinationPath, bool destina
 
     bool result = false;
     if (destination.IsOpen() && source.IsOpen()) {
-        TTGlyph glyph;
-        for (uint32_t c = kFirstCode; c <= kLastCode; ++c) {
-            const auto code = static_cast<uint16_t>(c);
-            if (!source.GetGlyph(code, glyph) || glyph.IsEmpty())
-                ClearIfPresent(destination, code, glyph);
-            else
-                destination.PutGlyph(code, glyph);
-            glyph.Reset();
-        }
+        CopyEudcGlyphs(source, destination);
         result = true;
     }
 

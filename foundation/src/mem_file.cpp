@@ -29,7 +29,10 @@ void HMemFile::FreeBlock(std::uint8_t* block) const {
 
 bool HMemFile::Reserve(std::uint64_t size) {
     if (data_ && size <= capacity_) return true;
-    const std::uint64_t blockSize = RoundedBlockSize(size, growthStep_);
+    // A block that grows at least doubles, so that writing a file piece by piece costs linear
+    // time, not one copy of everything per step.
+    std::uint64_t blockSize = RoundedBlockSize(size, growthStep_);
+    if (data_) blockSize = std::max<std::uint64_t>(blockSize, 2ull * capacity_);
     auto* block = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(blockSize)));
     if (!block) return false;
     if (data_) {

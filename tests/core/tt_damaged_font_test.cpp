@@ -162,6 +162,18 @@ TEST(TTDamagedFont, OverlappingDuplicateAndMissingTablesAreRefused) {
              SetLength(f, "prep", 0);
          }},
     };
+    // An empty glyf (loca all zeros) still takes the first glyph written at its offset.
+    const auto emptyGlyfAt = [&](uint32_t offset) {
+        return [&good, offset](std::string& f) {
+            const auto loca = Entry(good, "loca");
+            std::fill(f.begin() + loca.offset, f.begin() + loca.offset + loca.length, '\0');
+            SetOffset(f, "glyf", offset);
+            SetLength(f, "glyf", 0);
+        };
+    };
+    damages.push_back({"empty glyf inside cmap", emptyGlyfAt(Entry(good, "cmap").offset + 4)});
+    damages.push_back({"empty glyf at the start of name", emptyGlyfAt(Entry(good, "name").offset)});
+    damages.push_back({"empty glyf inside the directory", emptyGlyfAt(20)});
     for (const std::string tag : {"OS/2", "cmap", "glyf", "head", "hhea", "hmtx", "loca", "maxp"})
         damages.push_back({"without " + tag, [tag](std::string& f) { Rename(f, tag, "zzzz"); }});
     damages.push_back({"vmtx without vhea", [](std::string& f) { Rename(f, "vhea", "zzzz"); }});

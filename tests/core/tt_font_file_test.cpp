@@ -581,27 +581,71 @@ TEST(TTFontFile, Format4IsPreferredOverFormat2) {
     EXPECT_EQ(f.font.ListMappedCodes(nullptr, 0), 2);  // 'A' and 'B'
 }
 
-TEST(TTFontFile, ShortLocaIsReadButNotWritten) {
+// fontTools and other writers use short loca offsets and their own table orders; a write that
+// changes a glyph's length widens the offsets, whichever table follows loca.
+TEST(TTFontFile, ShortLocaIsWidenedWhenAWriteNeedsIt) {
     TemplateEnvironment env;
-    auto tables = testsupport::TablesOf(ForeignBuilder());
-    testsupport::SetGlyphs(tables, testsupport::GlyphsOf(tables), false);
-    const std::string font = testsupport::AssembleFont(tables);
-    ExpectOtsAccepts(env, font, "short-loca.ttf");
-    MemFont f;
-    ASSERT_TRUE(f.Open(font));
-    EXPECT_FALSE(f.font.HasLongLoca());
-    TTGlyph g;
-    ASSERT_TRUE(f.font.GetGlyph('B', g));
-    int16_t contours = 0;
-    ASSERT_TRUE(g.GetContourInfo(&contours, nullptr));
-    EXPECT_EQ(contours, 2);
-    EXPECT_EQ(g.AdvanceWidth(), 620);
-    EXPECT_FALSE(f.font.PutGlyph('A', g));
-    EXPECT_FALSE(f.font.PutGlyph('A', TTGlyph()));
-    EXPECT_FALSE(f.font.IsDirty());
-    EXPECT_EQ(f.CloseAndTake(), font);
+    const std::vector<std::vector<std::string>> orders = {
+        {},  // the builder's order
+        {"OS/2", "cmap", "head", "hhea", "hmtx", "maxp", "name", "post", "glyf", "loca"},  // loca last
+        {"loca", "glyf", "OS/2", "cmap", "head", "hhea", "hmtx", "maxp", "name", "post"},  // loca first
+    };
+    for (const auto& order : orders) {
+        auto tables = testsupport::TablesOf(ForeignBuilder());
+        testsupport::SetGlyphs(tables, testsupport::GlyphsOf(tables), false);
+        const std::string font = testsupport::AssembleFont(tables, order);
+        MemFont f;
+        ASSERT_TRUE(f.Open(font));
+        EXPECT_FALSE(f.font.HasLongLoca());
+        TTGlyph b;
+        ASSERT_TRUE(f.font.GetGlyph('B', b));
+        // Same length: short offsets still hold it.
+        TTGlyph same = b;
+        ASSERT_TRUE(f.font.PutGlyph('B', same));
+        EXPECT_FALSE(f.font.HasLongLoca());
+        const TTGlyph odd = MakeGlyph({Box(10, 0, 311, 701), Box(400, 0, 500, 100), {{1, 1}, {2, 2}, {3, 1}}});
+        ASSERT_TRUE(f.font.PutGlyph('A', odd));
+        EXPECT_TRUE(f.font.HasLongLoca());
+        const std::string written = f.CloseAndTake();
+        EXPECT_EQ(Get16(testsupport::TableOf(written, "head"), 50), 1u);
+
+        MemFont check;
+        ASSERT_TRUE(check.Open(written));
+        EXPECT_EQ(testsupport::Entry(written, "loca").length, 4u * (check.font.NumGlyphs() + 1u));
+        TTGlyph read;
+        ASSERT_TRUE(check.font.GetGlyph('A', read));
+        EXPECT_EQ(DataOf(read), DataOf(odd));
+        EXPECT_EQ(read.AdvanceWidth(), odd.AdvanceWidth());
+        ASSERT_TRUE(check.font.GetGlyph('B', read));
+        ExpectSameGlyph(read, b);
+        EXPECT_EQ(testsupport::TableOf(written, "name"), testsupport::TableOf(font, "name"));
+    }
 }
 
+// A glyph whose stored box disagrees with its points (here: inverted) is written with the box of
+// its points, so that sanitizers accept the font.
+TEST(TTFontFile, WrittenGlyphsCarryTheBoxOfTheirPoints) {
+    TemplateEnvironment env;
+    auto tables = testsupport::TablesOf(ForeignBuilder());
+    const std::string font = testsupport::AssembleFont(tables);
+    MemFont f;
+    ASSERT_TRUE(f.Open(font));
+    std::string data = testsupport::EncodeSimpleGlyph({Box(-20, -30, 640, 710)});
+    for (int i = 0; i < 4; ++i) testsupport::Put16(data, 2 + 2 * i, static_cast<uint16_t>(i % 2 ? 900 : -900));
+    TTGlyph inverted;
+    ASSERT_TRUE(inverted.SetData(reinterpret_cast<const uint8_t*>(data.data()), static_cast<uint32_t>(data.size())));
+    EXPECT_FALSE(inverted.HasTrueBoundingBox());
+    ASSERT_TRUE(f.font.PutGlyph('A', inverted));
+    const std::string written = f.CloseAndTake();  // ots-sanitize and FreeType check it
+    MemFont check;
+    ASSERT_TRUE(check.Open(written));
+    TTGlyph read;
+    ASSERT_TRUE(check.font.GetGlyph('A', read));
+    int16_t box[4];
+    ASSERT_TRUE(read.GetBoundingBox(&box[0], &box[1], &box[2], &box[3]));
+    EXPECT_EQ(std::vector<int16_t>(box, box + 4), (std::vector<int16_t>{-20, -30, 640, 710}));
+    EXPECT_EQ(DataOf(read).substr(10), data.substr(10));  // the points themselves are untouched
+}
 
 TEST(TTFontFile, TablesBehindGlyfMoveWithItAndStayAligned) {
     TemplateEnvironment env;

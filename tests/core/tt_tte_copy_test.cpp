@@ -96,20 +96,25 @@ void ExpectSameGlyph(const TTGlyph& actual, const TTGlyph& expected, const std::
 
 // ---- CreateEmptyTteFile --------------------------------------------------------------------------
 
-TEST(TteCreateEmpty, WritesTheTemplateAndReplacesAnyOldContent) {
+TEST(TteCreateEmpty, WritesTheTemplateOverNothingOrAnOldFontButNeverOverOtherFiles) {
     TemplateEnvironment env;
     const std::string bytes = env.Template();
     const auto fresh = env.Scratch("fresh.tte");
     ASSERT_TRUE(CreateEmptyTteFile(WindowsPath(fresh).c_str()));
     EXPECT_EQ(ReadFileBytes(fresh), bytes);
-    const auto longer = env.Scratch("longer.tte");
-    WriteFileBytes(longer, std::string(100000, 'x'));
-    ASSERT_TRUE(CreateEmptyTteFile(WindowsPath(longer).c_str()));
-    EXPECT_EQ(ReadFileBytes(longer), bytes);
-    const auto shorter = env.Scratch("shorter.tte");
-    WriteFileBytes(shorter, "abc");
-    ASSERT_TRUE(CreateEmptyTteFile(WindowsPath(shorter).c_str()));
-    EXPECT_EQ(ReadFileBytes(shorter), bytes);
+    // An empty file and a damaged font (a TrueType signature) are mended.
+    for (const std::string& old : {std::string(), bytes.substr(0, 100), bytes + std::string(5000, 'x')}) {
+        const auto path = env.Scratch("old.tte");
+        WriteFileBytes(path, old);
+        ASSERT_TRUE(CreateEmptyTteFile(WindowsPath(path).c_str()));
+        EXPECT_EQ(ReadFileBytes(path), bytes);
+    }
+    // Anything else stays as it is.
+    const auto text = env.Scratch("notes.txt");
+    WriteFileBytes(text, std::string(100000, 'x'));
+    EXPECT_FALSE(CreateEmptyTteFile(WindowsPath(text).c_str()));
+    EXPECT_EQ(ReadFileBytes(text), std::string(100000, 'x'));
+    EXPECT_FALSE(std::filesystem::exists(env.Scratch("notes.txt.eudc-new")));
 }
 
 TEST(TteCreateEmpty, RefusesEmptyPathsAndMissingFolders) {

@@ -1,6 +1,8 @@
 // The operations on the slots' TTE files: replace, create, fill, copy, check, delete.
 #include <gtest/gtest.h>
 
+#include "eudc/tte_error.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -109,13 +111,24 @@ TEST_F(TteFiles, ReplaceOnASlotWithoutFileNameFails) {
     EXPECT_EQ(pt::EnableEudcCalls(), (std::vector<BOOL>{FALSE, TRUE, FALSE, TRUE}));
 }
 
-TEST_F(TteFiles, ReplaceWithAnInvalidSourceLeavesAFreshTemplate) {
-    fs::create_directories(real.parent_path());
-    WriteFileBytes(real, "old contents");
-    const fs::path source = prefix.scratch() / "junk.tte";
-    WriteFileBytes(source, std::string(5000, 'j'));
+// The new file is made whole before it replaces the old one: a source that is no font, or a
+// target that is not one, changes nothing, and the reason is the last error.
+TEST_F(TteFiles, FailedReplaceLeavesTheOldFileAndSaysWhy) {
+    WriteTte(real, {{0xE001, Box(1, 1, 2, 2)}});
+    const std::string old = ReadFileBytes(real);
+    const fs::path junk = prefix.scratch() / "junk.tte";
+    WriteFileBytes(junk, std::string(5000, 'j'));
+    EXPECT_FALSE(fonts.ReplaceTTE(0, WindowsPath(junk).c_str(), false));
+    EXPECT_EQ(GetLastError(), eudc::ToLastError(eudc::TteError::SourceUnreadable));
+    EXPECT_EQ(ReadFileBytes(real), old);
+
+    const fs::path source = prefix.scratch() / "source.tte";
+    WriteTte(source, {{0xE000, Box(100, 0, 500, 400)}});
+    WriteFileBytes(real, "someone's notes");
     EXPECT_FALSE(fonts.ReplaceTTE(0, WindowsPath(source).c_str(), false));
-    EXPECT_EQ(ReadFileBytes(real), Template());
+    EXPECT_EQ(GetLastError(), eudc::ToLastError(eudc::TteError::NotOurFile));
+    EXPECT_EQ(ReadFileBytes(real), "someone's notes");
+    EXPECT_FALSE(fs::exists(real.string() + ".eudc-new"));
 }
 
 TEST_F(TteFiles, ReplaceTakesEveryGlyphOfTheSource) {
@@ -147,7 +160,7 @@ TEST_F(TteFiles, CheckAllRecreatesStateZeroAndReportsTheFirstFailure) {
     name(3, "B.TTE");
     name(4, "C.TTE");
     fs::create_directories(working.parent_path());
-    WriteFileBytes(working, "stale");
+    WriteFileBytes(working, Template().substr(0, 300));  // a damaged TTE file
     // Folders where the files should be: they cannot be created.
     fs::create_directories(prefix.root() / "drive_c/ProgramData/B.TTE");
     fs::create_directories(prefix.root() / "drive_c/ProgramData/C.TTE");

@@ -108,9 +108,12 @@ TEST(MemFileTest, BlocksAreReservedInWholeStepsAboveTheSize) {
     EXPECT_TRUE(grow.SetLength(200000));
     EXPECT_EQ(grow.GetCapacity(), 262144u);
     EXPECT_EQ(std::memcmp(grow.GetData(), "keep", 4), 0);
+    // A growing block at least doubles.
+    EXPECT_TRUE(grow.SetLength(262145));
+    EXPECT_EQ(grow.GetCapacity(), 524288u);
     // The block never shrinks.
     EXPECT_TRUE(grow.SetLength(10));
-    EXPECT_EQ(grow.GetCapacity(), 262144u);
+    EXPECT_EQ(grow.GetCapacity(), 524288u);
     HMemFile attached;
     ASSERT_TRUE(attached.Attach("", 0, nullptr));
     EXPECT_EQ(attached.GetCapacity(), 65536u);

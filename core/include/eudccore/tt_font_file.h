@@ -25,6 +25,24 @@ struct TTDesignBox {
 
 class TTFontFile {
 public:
+    // Why the last operation that failed did fail.
+    enum class Error {
+        None,
+        NoFile,         // no file object, or the font is not open
+        NotTrueType,    // no TrueType signature, or a file too large for 32-bit offsets
+        BadDirectory,   // tables outside the file, in the directory, overlapping or twice
+        MissingTable,   // a table the editor needs is absent or too short
+        BadHeader,      // head, OS/2, hhea, vhea or maxp hold values that cannot be
+        BadCmap,        // no usable Windows Unicode or Big5 subtable, or one that does not hold together
+        BadMetrics,     // hmtx or vmtx too short for their counts
+        BadGlyf,        // glyf starts inside another table, or loca runs backwards or past glyf
+        Unmapped,       // the code has no glyph, or the index is out of range
+        BadGlyph,       // glyph data that is no well-formed simple glyph
+        TooLarge,       // the edit would take the font past its limits
+        ReadFailed,
+        WriteFailed,
+    };
+    static const char* ErrorName(Error error);
     // A four-character table tag as the big-endian number the directory holds.
     static constexpr uint32_t MakeTag(const char (&t)[5]) {
         return (static_cast<uint32_t>(static_cast<uint8_t>(t[0])) << 24) |
@@ -47,8 +65,9 @@ public:
     bool GetGlyph(uint16_t code, TTGlyph& glyph);
     bool PutGlyph(uint16_t code, const TTGlyph& glyph);
     // By glyph index. ReadGlyph refuses composite glyphs and glyph data that is not a well-formed
-    // simple glyph. WriteGlyph refuses such glyphs too, and any write into a font with short
-    // `loca` offsets (those cannot hold the offsets an edit may need).
+    // simple glyph. WriteGlyph refuses such glyphs too; it stores the box of the glyph's points
+    // whatever box the glyph data claims, and widens short `loca` offsets to long ones when the
+    // write changes the glyph's length.
     bool ReadGlyph(uint16_t index, TTGlyph& glyph);
     bool WriteGlyph(uint16_t index, const TTGlyph& glyph);
     // The table's bytes in a buffer padded with zeros to a multiple of 4; length (when given)
@@ -67,6 +86,7 @@ public:
     // write-back fell short. The file object stays open.
     bool Close();
 
+    Error LastError() const { return error_; }
     bool IsOpen() const { return open_; }
     bool IsDirty() const { return dirty_; }
     HBaseFile* File() const { return file_; }
@@ -90,7 +110,12 @@ private:
     };
 
     bool Load();
+    bool Fail(Error error) {
+        error_ = error;
+        return false;
+    }
     void Release();
+    bool WidenLoca();
     // Directory entry index of a tag, -1 when absent.
     int FindEntry(uint32_t tag) const;
     Table EntryTable(int entry) const;
@@ -128,6 +153,7 @@ private:
                     int16_t* bearing) const;
 
     HBaseFile* file_ = nullptr;
+    Error error_ = Error::None;
     bool dirty_ = false;
     bool open_ = false;
 

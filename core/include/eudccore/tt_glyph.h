@@ -55,6 +55,11 @@ public:
     // for anything but a well-formed simple glyph: a composite glyph, end points that are not
     // ascending, or end points, instructions, flags or coordinates that do not fit the data.
     bool GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) const;
+    // Whether bytes 2..9 hold the box of the points (true for an empty glyph and one without
+    // points; false for data that is no well-formed simple glyph).
+    bool HasTrueBoundingBox() const;
+    // Stores the box of the points in bytes 2..9; false for data that is no well-formed simple glyph.
+    bool FixBoundingBox();
 
     // With a null buffer only measures; otherwise writes the record (length + 12 bytes).
     uint32_t Serialize(uint8_t* buffer) const;
@@ -66,6 +71,16 @@ public:
     bool Equals(const TTGlyph& other) const;
 
 private:
+    // What one walk over the data found; kept until the data changes, so that a glyph is walked
+    // once however often it is asked.
+    struct Shape {
+        int16_t contours = 0;
+        uint32_t points = 0;
+        int16_t box[4] = {};  // xMin, yMin, xMax, yMax of the points
+    };
+    enum class ShapeState : uint8_t { Unknown, Good, Bad };
+    bool Parse(Shape& shape) const;
+    const Shape* CheckedShape() const;
     void FreeData();
 
     uint16_t advanceWidth_ = kResetAdvanceWidth;
@@ -74,4 +89,6 @@ private:
     int16_t topSideBearing_ = kResetTopSideBearing;
     uint32_t length_ = 0;
     uint8_t* data_ = nullptr;
+    mutable ShapeState shapeState_ = ShapeState::Unknown;
+    mutable Shape shape_;
 };

@@ -25,3 +25,14 @@ std::vector<BOOL> EnableEudcCalls();
 void ResetEnableEudcLog();
 
 }  // namespace platform::testing
+
+namespace platform::testing {
+
+// Writes (WriteFile and the registry's saves), syncs (FlushFileBuffers, the registry's) and
+// renames (MoveFileExA, the registry's). FailNth(kind, n) makes the nth of that kind from now
+// fail as a full disk would (n = 0: none) and restarts the counts.
+enum class FaultKind { Write = 0, Sync = 1, Rename = 2 };
+void FailNth(FaultKind kind, long n);
+long OperationsSeen(FaultKind kind);
+
+}  // namespace platform::testing

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "system/faults.h"
 #include "files/file_object.h"
 #include "files/win_error.h"
 #include "platform/fileapi.h"
@@ -49,6 +50,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPVO
     if (!f->canWrite()) return Fail(ERROR_ACCESS_DENIED);
     if (toWrite == 0) return TRUE;
     if (!buffer) return Fail(ERROR_NOACCESS);
+    if (platform::faults::Hit(platform::testing::FaultKind::Write)) return Fail(ERROR_DISK_FULL);
     const auto* in = static_cast<const char*>(buffer);
     DWORD done = 0;
     while (done < toWrite) {
@@ -134,6 +136,7 @@ BOOL FlushFileBuffers(HANDLE file) {
     auto f = LookupFile(file);
     if (!f) return FALSE;
     if (!f->canWrite()) return Fail(ERROR_ACCESS_DENIED);
+    if (platform::faults::Hit(platform::testing::FaultKind::Sync)) return Fail(ERROR_DISK_FULL);
     if (fdatasync(f->fd()) != 0 && errno != EINVAL) return Fail(HostError(errno));
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "files/host_path.h"
+#include "system/faults.h"
 #include "files/share_lock.h"
 #include "files/win_error.h"
 #include "platform/fileapi.h"
@@ -64,6 +65,7 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
         }
     }
 
+    if (platform::faults::Hit(platform::testing::FaultKind::Rename)) return Fail(ERROR_DISK_FULL);
     if (std::rename(src->c_str(), dst->c_str()) == 0) return TRUE;
     if (errno != EXDEV) return Fail(ErrnoToWin32(errno, *dst));
     if (!(flags & MOVEFILE_COPY_ALLOWED) || srcIsDir) return Fail(ERROR_NOT_SAME_DEVICE);

@@ -11,6 +11,7 @@
 
 #include "../prefix.h"
 #include "reg_format.h"
+#include "system/faults.h"
 #include "reg_parse.h"
 
 namespace fs = std::filesystem;
@@ -77,6 +78,7 @@ bool ReadAll(int fd, std::string& out, size_t sizeHint) {
 }
 
 bool WriteAll(int fd, std::string_view data) {
+    if (faults::Hit(testing::FaultKind::Write)) return false;
     while (!data.empty()) {
         const ssize_t n = write(fd, data.data(), data.size());
         if (n < 0) {
@@ -144,6 +146,8 @@ private:
     int fd_ = -1;
 };
 
+bool Sync(int fd) { return !faults::Hit(testing::FaultKind::Sync) && fsync(fd) == 0; }
+
 // Makes the file's modification time later than the version it replaces, so that other
 // processes see the change even within the file system's timestamp granularity.
 bool AdvanceTime(int fd, const FileIdentity& previous) {
@@ -164,7 +168,7 @@ bool SaveInPlace(const fs::path& file, const std::string& text, const FileIdenti
     if (fd < 0) return false;
     struct stat st;
     bool ok = WriteAll(fd, text) && ftruncate(fd, static_cast<off_t>(text.size())) == 0 && AdvanceTime(fd, previous) &&
-              fsync(fd) == 0 && fstat(fd, &st) == 0;
+              Sync(fd) && fstat(fd, &st) == 0;
     if (close(fd) != 0) ok = false;
     if (ok) saved = FileIdentity::From(st);
     return ok;
@@ -186,9 +190,9 @@ bool SaveFile(const fs::path& file, const std::string& text, const FileIdentity&
     const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, hadOld ? (old.st_mode & 07777) : 0644);
     if (fd < 0) return false;
     struct stat st;
-    bool ok = WriteAll(fd, text) && AdvanceTime(fd, previous) && fsync(fd) == 0 && fstat(fd, &st) == 0;
+    bool ok = WriteAll(fd, text) && AdvanceTime(fd, previous) && Sync(fd) && fstat(fd, &st) == 0;
     if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(tmp.c_str(), target.c_str()) == 0;
+    if (ok) ok = !faults::Hit(testing::FaultKind::Rename) && rename(tmp.c_str(), target.c_str()) == 0;
     if (!ok) {
         unlink(tmp.c_str());
         return false;
