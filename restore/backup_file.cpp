@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "foundation/endian.h"
+#include "eudccore/tt_font_file.h"
+#include "eudccore/tt_glyph.h"
 #include "foundation/file_open_mode.h"
+#include "foundation/mem_file.h"
 
 using namespace backup;
 
@@ -34,7 +37,35 @@ int BackupFile::Open(const char* path, int versionCode) {
         Close();
         return kRefusedFormat;
     }
+    // Every TTE section must be a font the editor reads whole, or nothing at all is restored.
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        glyphCounts_[slot] = 0;
+        const SectionDescriptor section = TteDescriptor(slot);
+        if (!section.present()) continue;
+        HExactBuffer bytes;
+        if (!ReadSection(section, bytes) || !ReadableFont(bytes, glyphCounts_[slot])) {
+            Close();
+            return kRefusedFormat;
+        }
+    }
     return 0;
+}
+
+bool BackupFile::ReadableFont(HExactBuffer& bytes, int& glyphs) {
+    HMemFile memory;
+    if (!memory.Attach(bytes.GetBuffer(0), static_cast<uint32_t>(bytes.GetLength()), nullptr)) return false;
+    TTFontFile font;
+    if (!font.Attach(&memory)) return false;
+    glyphs = 0;
+    TTGlyph glyph;
+    for (uint32_t code = kFirstCode; code < kFirstCode + kCharCount; ++code) {
+        if (font.GetGlyph(static_cast<uint16_t>(code), glyph)) {
+            if (!glyph.IsEmpty()) ++glyphs;
+        } else if (font.LastError() != TTFontFile::Error::Unmapped) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void BackupFile::Close() {
@@ -63,7 +94,7 @@ bool BackupFile::IsUserManaged(int index) const {
 bool BackupFile::SectionsFitFile(uint32_t fileLength) const {
     auto fits = [fileLength](const SectionDescriptor& d) {
         // Offsets and lengths travel as signed 32-bit seeks and buffer sizes.
-        return !d.present() || (d.offset <= INT32_MAX && d.length <= INT32_MAX &&
+        return !d.present() || (d.offset >= kHeaderLength && d.offset <= INT32_MAX && d.length <= INT32_MAX &&
                                 static_cast<uint64_t>(d.offset) + d.length <= fileLength);
     };
     for (int slot = 0; slot < kSlotCount; ++slot)

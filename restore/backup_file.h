@@ -11,7 +11,9 @@
 class BackupFile {
 public:
     // Opens the file and runs the checks in their order. 0 when the backup may be restored, else
-    // the number of the refusal; a refused backup leaves the file closed.
+    // the number of the refusal; a refused backup leaves the file closed. Beyond the documented
+    // checks: every section must lie behind the header and inside the file, and every TTE
+    // section must be a font whose glyphs U+E000..U+F8FF all read.
     int Open(const char* path, int versionCode);
     void Close();
 
@@ -27,11 +29,15 @@ public:
     // Seeks to the section and reads it with one Read into a buffer of its length; false when
     // fewer bytes arrive.
     bool ReadSection(const backup::SectionDescriptor& section, HExactBuffer& out);
+    // How many glyphs the slot's section holds (0 without a section).
+    int GlyphCount(int slot) const { return slot >= 0 && slot < backup::kSlotCount ? glyphCounts_[slot] : 0; }
 
 private:
     backup::SectionDescriptor Descriptor(size_t offset) const;
     bool SectionsFitFile(uint32_t fileLength) const;
+    static bool ReadableFont(HExactBuffer& bytes, int& glyphs);
 
     OS_File file_;
     std::vector<uint8_t> header_;
+    int glyphCounts_[backup::kSlotCount] = {};
 };

@@ -1,14 +1,20 @@
 #include "command_line.h"
 
-#include <strings.h>
+#include "common/ansi_text.h"
 
 RestoreOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     RestoreOptions options;
     for (const std::string& arg : arguments) {
-        if (strcasecmp(arg.c_str(), "/Silent") == 0)
+        if (eudc::EqualNoCaseAnsi(arg, "/Silent"))
             options.silent = true;
-        else if (arg.size() >= 5 && strncasecmp(arg.c_str(), "Date:", 5) == 0)
+        else if (eudc::StartsWithNoCaseAnsi(arg, "Date:"))
             options.versionText = arg.substr(5);
+        else if (eudc::EqualNoCaseAnsi(arg, "/Verbose"))
+            options.verbose = true;
+        else if (arg == "/?" || arg == "-h" || arg == "--help")
+            options.help = true;
+        else if (arg == "--version")
+            options.showVersion = true;
     }
     return options;
 }

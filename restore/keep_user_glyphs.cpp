@@ -22,25 +22,34 @@ const char* KeepGlyphFaceName(int slot) {
     return nullptr;
 }
 
-void KeepUserGlyphs(HExactBuffer& section, const BackupFile& backup, const char* faceName) {
+KeptGlyphs KeepUserGlyphs(HExactBuffer& section, const BackupFile& backup, const char* faceName) {
+    KeptGlyphs result;
     const int length = section.GetLength();
-    if (length <= 0) return;
+    if (length <= 0) return result;
     HMemFile memory;
-    if (!memory.Attach(section.GetBuffer(0), static_cast<uint32_t>(length), nullptr)) return;
+    if (!memory.Attach(section.GetBuffer(0), static_cast<uint32_t>(length), nullptr)) return result;
     TTFontFile font;
-    if (!font.Attach(&memory)) return;
+    if (!font.Attach(&memory)) return result;  // the checks let no such section through
 
     std::vector<unsigned char> record(EUDC_REF_GLYPH_BUFFER_SIZE);
     for (int i = 0; i < backup::kCharCount; ++i) {
         if (!backup.IsUserManaged(i)) continue;
         const auto code = static_cast<uint16_t>(kFirstUserCode + i);
         const int size = GetRefGlyph(code, faceName, record.data());
-        if (size <= 0 || size > EUDC_REF_GLYPH_BUFFER_SIZE) continue;
+        if (size <= 0) continue;
         TTGlyph glyph;
-        if (glyph.Deserialize(record.data(), static_cast<uint32_t>(size))) font.PutGlyph(code, glyph);
+        if (size <= EUDC_REF_GLYPH_BUFFER_SIZE && glyph.Deserialize(record.data(), static_cast<uint32_t>(size)) &&
+            font.PutGlyph(code, glyph))
+            ++result.kept;
+        else
+            ++result.notKept;
     }
-    if (!font.Close()) return;
-    if (memory.GetLength() == 0 || memory.GetData() == nullptr) return;
+    if (!font.Close() || memory.GetLength() == 0 || memory.GetData() == nullptr) {
+        result.notKept += result.kept;
+        result.kept = 0;
+        return result;
+    }
     section.Empty();
     section.Append(memory.GetData(), static_cast<int>(memory.GetLength()));
+    return result;
 }

@@ -8,6 +8,12 @@
 // the other slots.
 const char* KeepGlyphFaceName(int slot);
 
-// Rewrites section in place. A section that is no font, a code the workstation cannot draw and a
-// font that cannot be written back leave the backup's bytes as they were.
-void KeepUserGlyphs(HExactBuffer& section, const BackupFile& backup, const char* faceName);
+struct KeptGlyphs {
+    int kept = 0;     // codes that now carry the workstation's glyph
+    int notKept = 0;  // codes the workstation draws whose glyph could not be put in
+};
+
+// Rewrites section in place. A code the workstation does not draw keeps the backup's glyph, as it
+// should; a glyph that could not be put in counts as not kept. When the font cannot be written
+// back, the section keeps the backup's bytes and every glyph counts as not kept.
+KeptGlyphs KeepUserGlyphs(HExactBuffer& section, const BackupFile& backup, const char* faceName);

@@ -9,7 +9,9 @@
 #include "platform/fileapi.h"
 #include "platform/module.h"
 #include "platform/winuser.h"
+#include "progress.h"
 #include "restore_backup.h"
+#include "restore_report.h"
 
 std::string BackupPathBesideProgram() {
     char path[511] = {};
@@ -30,19 +32,34 @@ bool FileExists(const std::string& path) {
 
 CEudcRestoreApp::ExitCode CEudcRestoreApp::RunRestore() {
     using namespace restore::messages;
-    const std::string backupPath = BackupPathBesideProgram();
     const RestoreOptions options = ParseCommandLine(Arguments());
-
+    // Asking how to use the program touches nothing.
+    if (options.help) {
+        MessageBoxA(nullptr, Text(kUsage).c_str(), kTitle, MB_OK);
+        return kExitRestored;
+    }
+    if (options.showVersion) {
+        MessageBoxA(nullptr, "eudcrestore " EUDC_VERSION, kTitle, MB_OK);
+        return kExitRestored;
+    }
+    const std::string backupPath = BackupPathBesideProgram();
     if (!FileExists(backupPath)) {
         MessageBoxA(nullptr, kBackupMissing, kTitle, MB_ICONERROR);
         return kExitBackupMissing;
     }
-    const int refused = RestoreBackup(backupPath.c_str(), true);
+    RestoreReport report;
+    const Progress progress(options.verbose);
+    const int refused = RestoreBackup(backupPath.c_str(), true, &report, &progress);
     if (refused != 0) {
         char text[512] = {};
         LoadStringA(m_hInstance, static_cast<UINT>(refused), text, sizeof text);
         MessageBoxA(nullptr, text, kTitle, MB_ICONERROR);
         return kExitRefused;
+    }
+    // What did not succeed is always told, silent or not.
+    if (!report.Complete()) {
+        MessageBoxA(nullptr, report.Message().c_str(), kTitle, MB_ICONERROR);
+        return kExitIncomplete;
     }
     if (!options.silent) {
         if (!options.versionText.empty()) {

@@ -8,7 +8,7 @@
 class CEudcRestoreApp : public CWinApp {
 public:
     // Process exit codes.
-    enum ExitCode { kExitRestored = 0, kExitBackupMissing = 1, kExitRefused = 2 };
+    enum ExitCode { kExitRestored = 0, kExitBackupMissing = 1, kExitRefused = 2, kExitIncomplete = 3 };
 
     BOOL InitInstance() override;
     int ExitInstance() override;

@@ -5,48 +5,109 @@
 
 #include "backup_file.h"
 #include "character_records.h"
+#include "common/ansi_text.h"
 #include "common/version_code.h"
+#include "eudccore/eudc_registry.h"
 #include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
 #include "foundation/tmp_file.h"
 #include "keep_user_glyphs.h"
+#include "messages.h"
 #include "platform/fileapi.h"
+#include "platform/heap.h"
+#include "platform/module.h"
+#include "platform/sysinfo.h"
+#include "platform/winreg.h"
 #include "platform/workstation.h"
+#include "progress.h"
+#include "restore_report.h"
 
 namespace {
 
-// One slot: the section goes through a temporary file into ReplaceTTE, which rebuilds the slot's
-// TTE file from the template with the section's glyphs. In slots 0 and 1 the glyphs the user
-// manages are first taken from what the workstation draws now. Nothing here is reported.
-void RestoreSlot(BackupFile& backup, int slot, bool keepUserGlyphs) {
+std::string SlotPath(const _TQFontData_Struc1& record) {
+    char path[EudcRegistry::kPathSize] = {};
+    if (!EudcRegistry::Trans_2_RealTteFileName(&record, path, TSM_SystemFolders)) return {};
+    return path;
+}
+
+// The font manager writes the links without saying whether they took; read them back.
+void CheckLinks(const _TQFontData_Struc1* table, RestoreReport& report) {
+    HKEY key = nullptr;
+    const bool open = RegOpenKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, KEY_READ, &key) == ERROR_SUCCESS;
+    for (int slot = 0; slot < kFontSlotCount; ++slot) {
+        const _TQFontData_Struc1& record = table[slot];
+        const std::string face = FaceOf(record);
+        const std::string path = SlotPath(record);
+        if (face.empty() || path.empty()) continue;
+        char data[EudcRegistry::kPathSize] = {};
+        DWORD size = sizeof data - 1, type = 0;
+        const bool read = open && RegQueryValueExA(key, face.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data),
+                                                   &size) == ERROR_SUCCESS && type == REG_SZ;
+        // A link left to the slot's unresolved name is one the font manager chose to keep.
+        const std::string raw(record.TteFileName, strnlen(record.TteFileName, sizeof record.TteFileName));
+        if (!read || (!eudc::EqualNoCaseAnsi(data, path) && !eudc::EqualNoCaseAnsi(data, raw)))
+            report.LinkNotWritten(record);
+    }
+    if (open) RegCloseKey(key);
+}
+
+// One slot: the section (for slots 0 and 1 with the glyphs the user manages taken from what the
+// workstation draws now) goes through a temporary file into ReplaceTTE, which makes the slot's
+// new TTE file whole and then puts it in the old one's place.
+void RestoreSlot(BackupFile& backup, const _TQFontData_Struc1& record, int slot, bool keepUserGlyphs,
+                 RestoreReport& report, const Progress& progress) {
     const backup::SectionDescriptor section = backup.TteDescriptor(slot);
     if (!section.present()) return;
+    const std::string path = SlotPath(record);
     HExactBuffer bytes;
-    backup.ReadSection(section, bytes);
+    if (!backup.ReadSection(section, bytes)) {
+        report.SlotFailedText(slot, record, path, restore::messages::kReasonSourceUnreadable);
+        return;
+    }
+    KeptGlyphs kept;
     const char* face = KeepGlyphFaceName(slot);
-    if (keepUserGlyphs && face != nullptr) KeepUserGlyphs(bytes, backup, face);
+    if (keepUserGlyphs && face != nullptr) kept = KeepUserGlyphs(bytes, backup, face);
+    if (kept.notKept > 0) report.GlyphsNotKept(slot, record, kept.notKept);
 
     HTmpFile temporary;
     temporary.Configure(0, nullptr, false, false);
-    temporary.Write(bytes.GetBuffer(0), static_cast<uint32_t>(bytes.GetLength()));
+    const auto length = static_cast<uint32_t>(bytes.GetLength());
+    const bool written = temporary.Write(bytes.GetBuffer(0), length) == length;
     const std::string name = temporary.GetFileName() ? temporary.GetFileName() : "";
-    temporary.Close();
-    if (name.empty()) return;
-    if (TteUpdate* fonts = Get_TteUpdate()) fonts->ReplaceTTE(slot, name.c_str(), false);
+    const bool closed = temporary.Close();
+    if (!written || !closed || name.empty()) {
+        if (!name.empty()) DeleteFileA(name.c_str());
+        report.SlotFailedText(slot, record, path, restore::messages::kReasonTemporaryFile);
+        return;
+    }
+    TteUpdate* fonts = Get_TteUpdate();
+    const bool replaced = fonts && fonts->ReplaceTTE(slot, name.c_str(), false);
+    const DWORD reason = GetLastError();
     DeleteFileA(name.c_str());
+    if (!replaced) {
+        report.SlotFailed(slot, record, path, reason);
+        progress.Say("第 " + std::to_string(slot) + " 組 " + Progress::Utf8(FaceOf(record)) + " → " +
+                     Progress::Utf8(path) + "：沒有寫入");
+        return;
+    }
+    progress.Say("第 " + std::to_string(slot) + " 組 " + Progress::Utf8(FaceOf(record)) + " → " +
+                 Progress::Utf8(path) + "：寫入 " + std::to_string(backup.GlyphCount(slot)) + " 個字形" +
+                 (face && keepUserGlyphs ? "，保留 " + std::to_string(kept.kept) + " 個使用者的字形" : ""));
 }
 
 // Starts the font manager with the backup's font-slot table, which links the slots under
 // EUDC\950, then replaces the TTE file of every slot the backup carries. The font manager
 // stays alive until the end of the restore.
-void FontPhase(BackupFile& backup, bool keepUserGlyphs) {
+void FontPhase(BackupFile& backup, bool keepUserGlyphs, RestoreReport& report, const Progress& progress) {
     _TQFontData_Struc1 table[kFontSlotCount];
     static_assert(sizeof table == backup::kFontTableSize);
     std::memcpy(table, backup.FontTable(), sizeof table);
     TteUpdate_Init(TSM_SystemFolders);
     if (TteUpdate* fonts = Get_TteUpdate()) fonts->Write_FontTTE(table);
+    CheckLinks(table, report);
 
-    for (int slot = 0; slot < backup::kSlotCount; ++slot) RestoreSlot(backup, slot, keepUserGlyphs);
+    for (int slot = 0; slot < backup::kSlotCount; ++slot)
+        RestoreSlot(backup, table[slot], slot, keepUserGlyphs, report, progress);
 }
 
 // Reads the input-method section. liu.box and the registration are not yet written.
@@ -58,9 +119,38 @@ void InputMethodPhase(BackupFile& backup) {
     }
 }
 
+// Under Wine, where the workstation's C: drive lies on the host.
+std::string WorkstationRoot() {
+    using UnixName = char* (*)(LPCWSTR);
+    const auto unixName =
+        reinterpret_cast<UnixName>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!unixName) return "C:\\";
+    char* host = unixName(L"C:\\");
+    if (!host) return "C:\\";
+    std::string out = host;
+    HeapFree(GetProcessHeap(), 0, host);
+    return out;
+}
+
+void SayWorkstation(const Progress& progress) {
+    if (!progress.On()) return;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    progress.Say("工作站：" + WorkstationRoot() + "，Windows " + std::to_string(version.dwMajorVersion) + "." +
+                 std::to_string(version.dwMinorVersion) + "（組建 " + std::to_string(version.dwBuildNumber) +
+                 "，版本代碼 " + std::to_string(eudc::ComputeWindowsVersionCode()) + "）");
+}
+
 }  // namespace
 
-int RestoreBackup(const char* path, bool keepUserGlyphs) {
+int RestoreBackup(const char* path, bool keepUserGlyphs, RestoreReport* report, const Progress* progress) {
+    RestoreReport ownReport;
+    const Progress quiet;
+    RestoreReport& failures = report ? *report : ownReport;
+    const Progress& steps = progress ? *progress : quiet;
+    SayWorkstation(steps);
+
     BackupFile backup;
     const int refused = backup.Open(path, eudc::ComputeWindowsVersionCode());
     if (refused != 0) return refused;
@@ -68,7 +158,7 @@ int RestoreBackup(const char* path, bool keepUserGlyphs) {
     if (CheckWorkstationWritable() != ERROR_SUCCESS) return backup::kRefusedWorkstationInUse;
     restore::SetCharacterSource(backup.CharacterRecords());
 
-    FontPhase(backup, keepUserGlyphs);
+    FontPhase(backup, keepUserGlyphs, failures, steps);
     InputMethodPhase(backup);
     TteUpdate_Uninit();
 

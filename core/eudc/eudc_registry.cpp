@@ -1,10 +1,9 @@
 #include "eudccore/eudc_registry.h"
 
-#include <strings.h>
-
 #include <cstring>
 #include <string>
 
+#include "common/ansi_text.h"
 #include "eudc/face_check.h"
 #include "platform/winreg.h"
 
@@ -17,7 +16,7 @@ constexpr DWORD kMaxValues = 40;
 // must not make us read past them.
 std::string Field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
-bool SameNameNoCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool SameNameNoCase(const std::string& a, const std::string& b) { return eudc::EqualNoCaseAnsi(a, b); }
 
 }  // namespace
 

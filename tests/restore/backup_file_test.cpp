@@ -5,6 +5,7 @@
 #include "backup_writer.h"
 #include "foundation/endian.h"
 #include "support/temp_prefix.h"
+#include "tte_sections.h"
 
 using namespace testsupport;
 
@@ -71,7 +72,7 @@ TEST_F(BackupChecks, Windows6FlagMattersOnlyOnCode16) {
 }
 
 TEST_F(BackupChecks, SectionPastTheEndIsAFormatError) {
-    contents.tteSections[3] = std::string(1000, 'x');
+    contents.liuBox = std::string(1000, 'x');
     std::string bytes = backupwriter::BuildBackup(contents);
     EXPECT_EQ(OpenBytes(bytes), 0);
     // Point slot 5 one byte beyond the end of the file.
@@ -94,16 +95,20 @@ TEST_F(BackupChecks, AbsentSectionsAreNotChecked) {
 }
 
 TEST_F(BackupChecks, SectionsReadBackExactly) {
-    contents.tteSections[0] = std::string("slot zero bytes");
-    contents.tteSections[15] = std::string(70000, '\x7f');
+    const std::string zero = testsupport::TemplateTte(testsupport::DistinctBoxGlyphs(0xE000, 100, 1));
+    const std::string fifteen = testsupport::TemplateTte(testsupport::DistinctBoxGlyphs(0xE005, 3, 2));
+    contents.tteSections[0] = zero;
+    contents.tteSections[15] = fifteen;
     contents.liuBox = std::string("liu\0box", 7);
     ASSERT_EQ(OpenBytes(backupwriter::BuildBackup(contents)), 0);
+    EXPECT_EQ(file.GlyphCount(0), 64);
+    EXPECT_EQ(file.GlyphCount(15), 2132);
     HExactBuffer buf;
     ASSERT_TRUE(file.ReadSection(file.TteDescriptor(0), buf));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf.GetBuffer(0)), static_cast<size_t>(buf.GetLength())),
-              "slot zero bytes");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf.GetBuffer(0)), static_cast<size_t>(buf.GetLength())), zero);
     ASSERT_TRUE(file.ReadSection(file.TteDescriptor(15), buf));
-    EXPECT_EQ(buf.GetLength(), 70000);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf.GetBuffer(0)), static_cast<size_t>(buf.GetLength())),
+              fifteen);
     ASSERT_TRUE(file.ReadSection(file.ImeDescriptor(), buf));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(buf.GetBuffer(0)), 7), std::string("liu\0box", 7));
     EXPECT_FALSE(file.ReadSection(file.TteDescriptor(1), buf));

@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/wintypes.h"
 #include "platform/fileapi.h"
+#include "platform/heap.h"
 #include "platform/winnls.h"
 #include "platform/winreg.h"
 #include "platform/sysinfo.h"

@@ -3,7 +3,23 @@
 
 #include "platform/fileapi.h"
 #include "platform/module.h"
+#include "platform/heap.h"
 #include "platform/sysinfo.h"
+#include "prefix.h"
+
+#include <string>
+
+// Wine's own kernel32 export that tells a program it runs under Wine: the Unix path of a DOS
+// path, in a block of the process heap (HeapFree), or null.
+char* wine_get_unix_file_name(LPCWSTR dosPath) {
+    if (!dosPath) return nullptr;
+    const auto host = platform::prefix::ToHost(dosPath);
+    if (!host) return nullptr;
+    const std::string path = host->string();
+    auto* out = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, path.size() + 1));
+    if (out) std::memcpy(out, path.c_str(), path.size() + 1);
+    return out;
+}
 
 namespace {
 
@@ -16,6 +32,7 @@ const Export kKernel32[] = {
     {"GetSystemWindowsDirectoryA", reinterpret_cast<FARPROC>(&GetSystemWindowsDirectoryA)},
     {"GetWindowsDirectoryA", reinterpret_cast<FARPROC>(&GetWindowsDirectoryA)},
     {"GetSystemDirectoryA", reinterpret_cast<FARPROC>(&GetSystemDirectoryA)},
+    {"wine_get_unix_file_name", reinterpret_cast<FARPROC>(&wine_get_unix_file_name)},
 };
 
 }  // namespace
