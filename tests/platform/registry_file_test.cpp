@@ -11,6 +11,9 @@
 #include <functional>
 #include <string>
 
+#include "platform/fileapi.h"
+#include "platform/testing.h"
+#include "platform/wingdi.h"
 #include "platform/winreg.h"
 #include "support/temp_prefix.h"
 
@@ -277,4 +280,46 @@ TEST(RegistryFile, LinkedHiveFilesStayLinked) {
               std::string::npos);
     for (const auto& entry : fs::directory_iterator(prefix.root()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
+}
+
+// While this process holds EUDC off, its registry changes stay in memory and reach the file in
+// one save when EUDC is given back; a change another process saved meanwhile is kept, and a save
+// that fails takes the changes out of memory too.
+TEST(RegistryFile, ChangesWhileEudcIsOffAreSavedOnceWhenItIsGivenBack) {
+    testsupport::TempPrefix prefix;
+    prefix.InstallFixtureRegistry();
+    const std::string before = UserReg(prefix);
+    ASSERT_TRUE(EnableEUDC(FALSE));
+    Key k;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k.h, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(SetString(k.h, "A", "1"), ERROR_SUCCESS);
+    ASSERT_EQ(SetString(k.h, "B", "2"), ERROR_SUCCESS);
+    char buf[8] = {};
+    DWORD size = sizeof buf;
+    ASSERT_EQ(RegQueryValueExA(k.h, "B", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size), ERROR_SUCCESS);
+    EXPECT_STREQ(buf, "2");
+    EXPECT_EQ(UserReg(prefix), before);
+    RunChild([] {
+        Key c;
+        return RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Colors", 0, KEY_SET_VALUE, &c.h) == ERROR_SUCCESS &&
+               SetString(c.h, "FromChild", "yes") == ERROR_SUCCESS;
+    });
+    ASSERT_TRUE(WaitChildren(1));
+    platform::testing::FailNth(platform::testing::FaultKind::Write, 0);
+    EXPECT_TRUE(EnableEUDC(TRUE));
+    EXPECT_EQ(platform::testing::OperationsSeen(platform::testing::FaultKind::Write), 1);
+    const std::string after = UserReg(prefix);
+    EXPECT_NE(after.find("\"A\"=\"1\"\n\"B\"=\"2\"\n"), std::string::npos);
+    EXPECT_NE(after.find("\"FromChild\"=\"yes\""), std::string::npos);
+
+    ASSERT_TRUE(EnableEUDC(FALSE));
+    ASSERT_EQ(SetString(k.h, "C", "3"), ERROR_SUCCESS);
+    platform::testing::FailNth(platform::testing::FaultKind::Sync, 1);
+    EXPECT_FALSE(EnableEUDC(TRUE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANTWRITE));
+    EXPECT_EQ(UserReg(prefix), after);
+    size = sizeof buf;
+    EXPECT_EQ(RegQueryValueExA(k.h, "C", nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &size), ERROR_FILE_NOT_FOUND);
+    platform::testing::FailNth(platform::testing::FaultKind::Sync, 0);
 }

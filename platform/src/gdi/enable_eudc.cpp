@@ -11,6 +11,7 @@
 #include "platform/testing.h"
 #include "platform/wingdi.h"
 #include "prefix.h"
+#include "registry/hive_store.h"
 
 namespace {
 
@@ -50,10 +51,17 @@ BOOL EnableEUDC(BOOL enable) {
     g_calls.push_back(enable);
     if (enable) {
         ForgetInheritedSwitch();
+        // What changed in the registry while EUDC was off is saved now, before another process
+        // can take the switch and read it.
+        const LONG saved = g_lockFd >= 0 ? platform::registry::SaveDeferred() : ERROR_SUCCESS;
         if (g_lockFd >= 0) {
             flock(g_lockFd, LOCK_UN);
             close(g_lockFd);
             g_lockFd = -1;
+        }
+        if (saved != ERROR_SUCCESS) {
+            SetLastError(static_cast<DWORD>(saved));
+            return FALSE;
         }
         return TRUE;
     }
@@ -66,6 +74,8 @@ BOOL EnableEUDC(BOOL enable) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    // The changes made while the switch is held are saved together when it is given back.
+    platform::registry::DeferSaves();
     return TRUE;
 }
 

@@ -48,7 +48,14 @@ struct HiveCache {
     FileIdentity identity;
     std::unique_ptr<Hive> hive;  // null when the file is malformed
     LONG error = ERROR_SUCCESS;
+    // Changes made while saves are deferred, in order; applied again to a newer file before the save.
+    std::vector<HiveChange> journal;
 };
+
+// The process that defers its saves; a child made by fork saves its own changes as usual.
+pid_t g_deferringProcess = 0;
+
+bool Deferring() { return g_deferringProcess != 0 && g_deferringProcess == getpid(); }
 
 HiveCache& Cache(HiveId id) {
     static HiveCache caches[2];
@@ -90,17 +97,35 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// Applies the journal to a freshly read hive; a change that no longer applies (its key went) is
+// dropped, as it would have failed had it come after the other process's save.
+void Replay(HiveCache& c) {
+    std::vector<HiveChange> kept;
+    for (HiveChange& change : c.journal) {
+        bool changed = false;
+        if (change(*c.hive, false, changed) != ERROR_SUCCESS) continue;
+        if (changed) change(*c.hive, true, changed);
+        kept.push_back(std::move(change));
+    }
+    c.journal = std::move(kept);
+}
+
 // Brings the cache up to date with the file on disk.
 LONG Refresh(HiveId id) {
     HiveCache& c = Cache(id);
     const fs::path file = HiveFile(id);
-    if (c.loaded && c.file != file) c.loaded = false;
+    if (c.loaded && c.file != file) {
+        c.loaded = false;
+        c.journal.clear();  // changes to another prefix's hive
+    }
 
     struct stat st;
     if (stat(file.c_str(), &st) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) return ERROR_CANTREAD;
         if (c.loaded && !c.identity.exists) return c.error;
-        c = HiveCache{file, true, FileIdentity{}, EmptyHive(id), ERROR_SUCCESS};
+        std::vector<HiveChange> journal = std::move(c.journal);
+        c = HiveCache{file, true, FileIdentity{}, EmptyHive(id), ERROR_SUCCESS, std::move(journal)};
+        Replay(c);
         return ERROR_SUCCESS;
     }
     if (c.loaded && c.identity == FileIdentity::From(st)) return c.error;
@@ -120,6 +145,8 @@ LONG Refresh(HiveId id) {
     c.hive = ParseHive(text);
     // A malformed file stays as it is: every call on the hive fails until the file is mended.
     c.error = c.hive ? ERROR_SUCCESS : ERROR_BADDB;
+    // What this process changed and has not saved yet goes on top of what another one saved.
+    if (c.hive) Replay(c);
     return c.error;
 }
 
@@ -205,6 +232,48 @@ bool SaveFile(const fs::path& file, const std::string& text, const FileIdentity&
 
 }  // namespace
 
+namespace {
+
+// Saves the hive's journal: under the cross-process lock, on the newest file, in one write.
+LONG SaveJournal(HiveId id) {
+    HiveCache& c = Cache(id);
+    if (c.journal.empty()) return ERROR_SUCCESS;
+    LONG rc = ERROR_SUCCESS;
+    if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS) rc = error == ERROR_BUSY ? ERROR_BUSY : ERROR_CANTWRITE;
+    HiveLock lock;
+    if (rc == ERROR_SUCCESS && !lock.Acquire()) rc = ERROR_CANTWRITE;
+    if (rc == ERROR_SUCCESS) rc = Refresh(id);  // applies the journal again when the file changed
+    if (rc == ERROR_SUCCESS) {
+        SerializedHive out = Serialize(*c.hive);
+        FileIdentity saved;
+        if (SaveFile(c.file, out.text, c.identity, saved)) {
+            Commit(out);
+            c.identity = saved;
+        } else {
+            rc = ERROR_CANTWRITE;
+        }
+    }
+    c.journal.clear();
+    // A change that did not reach the file is dropped from memory too: the file is the truth.
+    if (rc != ERROR_SUCCESS) c.loaded = false;
+    return rc;
+}
+
+}  // namespace
+
+void DeferSaves() {
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    g_deferringProcess = getpid();
+}
+
+LONG SaveDeferred() {
+    std::lock_guard<std::mutex> guard(RegistryMutex());
+    g_deferringProcess = 0;
+    const LONG machine = SaveJournal(HiveId::Machine);
+    const LONG user = SaveJournal(HiveId::User);
+    return machine != ERROR_SUCCESS ? machine : user;
+}
+
 std::mutex& RegistryMutex() {
     static std::mutex m;
     return m;
@@ -226,6 +295,18 @@ LONG ChangeHive(HiveId id, const HiveChange& change) {
     // prefix nor takes the lock.
     rc = change(*Cache(id).hive, false, changed);
     if (rc != ERROR_SUCCESS || !changed) return rc;
+    if (Deferring()) {
+        // Kept in memory (this process sees it at once) and saved with the others at the end.
+        HiveCache& c = Cache(id);
+        rc = change(*c.hive, true, changed);
+        if (rc != ERROR_SUCCESS) {
+            c.loaded = false;
+            c.journal.clear();
+            return rc;
+        }
+        c.journal.push_back(change);
+        return ERROR_SUCCESS;
+    }
 
     if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS)
         return error == ERROR_BUSY ? ERROR_BUSY : ERROR_CANTWRITE;

@@ -29,7 +29,17 @@ LONG ReadHive(HiveId id, const std::function<LONG(const Hive&)>& read);
 // that state and the hive saved: written to a sibling file, flushed, and renamed over the
 // original. Returns the function's result, or ERROR_CANTWRITE when the save failed (the change
 // is then dropped from memory too).
+// While saves are deferred (see DeferSaves), a change is applied in memory only and kept, so it
+// must own what it refers to: it may run again on a newer file before it is saved.
 using HiveChange = std::function<LONG(Hive& hive, bool apply, bool& changed)>;
 LONG ChangeHive(HiveId id, const HiveChange& change);
+
+// From now on changes stay in this process's memory (its own calls see them) until SaveDeferred
+// writes each changed hive once. The EUDC switch brackets one such operation: the links of all
+// slots reach user.reg in one save, or not at all.
+void DeferSaves();
+// Saves what was deferred and ends the deferral. ERROR_SUCCESS, or the error of a save that
+// failed; the changes it held are then gone from memory too.
+LONG SaveDeferred();
 
 }  // namespace platform::registry

@@ -225,10 +225,10 @@ LONG CreateKey(HKEY key, const std::wstring& sub, DWORD reserved, const std::wst
     std::vector<std::wstring> path = t.path;
     const size_t base = path.size();
     if (LONG rc = SplitPath(sub, path)) return rc;
-    bool created = false;
+    auto created = std::make_shared<bool>(false);
     // REG_OPTION_VOLATILE keys are kept like any other: they would otherwise be visible to this
     // process only, while the system shares its keys between processes.
-    const LONG rc = ChangeHive(t.hive, [&](Hive& hive, bool apply, bool& changed) -> LONG {
+    const LONG rc = ChangeHive(t.hive, [t, path, base, cls, created](Hive& hive, bool apply, bool& changed) -> LONG {
         Key* k = nullptr;
         // HKEY_CLASSES_ROOT's base key is made along with the rest.
         if (t.predefined) {
@@ -243,9 +243,9 @@ LONG CreateKey(HKEY key, const std::wstring& sub, DWORD reserved, const std::wst
             if (!next) break;
             k = next;
         }
-        created = i < path.size();
-        changed = created;
-        if (!created) return ERROR_SUCCESS;
+        *created = i < path.size();
+        changed = *created;
+        if (!*created) return ERROR_SUCCESS;
         if (i >= base && !(t.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
         if (!apply) return ERROR_SUCCESS;
         const uint64_t now = NowTicks();
@@ -258,7 +258,7 @@ LONG CreateKey(HKEY key, const std::wstring& sub, DWORD reserved, const std::wst
         return ERROR_SUCCESS;
     });
     if (rc != ERROR_SUCCESS) return rc;
-    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    if (disposition) *disposition = *created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     *result = NewHandle(t.hive, std::move(path), MapAccess(access));
     return ERROR_SUCCESS;
 }
@@ -308,7 +308,7 @@ LONG SetValue(HKEY key, const std::wstring& name, DWORD reserved, DWORD type, st
     Target t;
     if (LONG rc = Resolve(key, t)) return rc;
     if (!(t.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    return ChangeHive(t.hive, [&](Hive& hive, bool apply, bool& changed) -> LONG {
+    return ChangeHive(t.hive, [t, name, type, bytes](Hive& hive, bool apply, bool& changed) -> LONG {
         Key* k = nullptr;
         if (LONG r = FindTarget(hive, t, k)) return r;
         const Value* old = k->FindValue(name);
@@ -329,7 +329,7 @@ LONG DeleteValue(HKEY key, const std::wstring& name) {
     Target t;
     if (LONG rc = Resolve(key, t)) return rc;
     if (!(t.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    return ChangeHive(t.hive, [&](Hive& hive, bool apply, bool& changed) -> LONG {
+    return ChangeHive(t.hive, [t, name](Hive& hive, bool apply, bool& changed) -> LONG {
         Key* k = nullptr;
         if (LONG r = FindTarget(hive, t, k)) return r;
         if (!k->FindValue(name)) return ERROR_FILE_NOT_FOUND;
@@ -350,7 +350,7 @@ LONG DeleteKey(HKEY key, const std::wstring& sub) {
     if (LONG rc = SplitPath(sub, path)) return rc;
     // The hive roots and HKEY_CLASSES_ROOT's base key cannot be deleted.
     if (path.empty() || (t.predefined && path.size() == base)) return ERROR_ACCESS_DENIED;
-    return ChangeHive(t.hive, [&](Hive& hive, bool apply, bool& changed) -> LONG {
+    return ChangeHive(t.hive, [t, path, base](Hive& hive, bool apply, bool& changed) -> LONG {
         Key* k = nullptr;
         if (LONG r = FindTarget(hive, t, k)) return r;
         Key* victim = Walk(k, path, base);
