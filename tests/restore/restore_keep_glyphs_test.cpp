@@ -45,6 +45,7 @@ constexpr uint16_t kBlank = 0xE020;       // mapped but empty: nothing drawn, th
 constexpr uint16_t kUnmanaged = 0xE030;   // not flagged
 constexpr uint16_t kLast = 0xF8FF;        // the last code of the bitmap
 constexpr uint16_t kKaiOnly = 0xE040;     // flagged, drawn only by the workstation's KAI.TTE
+constexpr uint16_t kInverted = 0xE050;    // not flagged; its stored box is inverted in the backup
 
 using Contours = std::vector<FontContour>;
 using Glyphs = TteGlyphs;
@@ -71,14 +72,44 @@ TTGlyph GlyphOf(const Contours& contours) {
     return glyph;
 }
 
+// The glyphs U+E000..U+F8FF a font holds, as the editor reads them.
+Glyphs GlyphsIn(std::string font) {
+    HMemFile file;
+    file.Attach(font.data(), static_cast<uint32_t>(font.size()), nullptr);
+    TTFontFile tte;
+    EXPECT_TRUE(tte.Attach(&file));
+    Glyphs glyphs;
+    for (uint32_t code = 0xE000; code <= 0xF8FF; ++code) {
+        TTGlyph g;
+        if (tte.GetGlyph(static_cast<uint16_t>(code), g) && !g.IsEmpty()) glyphs[static_cast<uint16_t>(code)] = g;
+    }
+    return glyphs;
+}
+
+// Swaps xMin and xMax stored in the glyph of code, as a careless writer might leave them.
+void InvertStoredBox(std::string& font, uint16_t code) {
+    HMemFile file;
+    file.Attach(font.data(), static_cast<uint32_t>(font.size()), nullptr);
+    TTFontFile tte;
+    ASSERT_TRUE(tte.Attach(&file));
+    const uint16_t index = tte.CodeToGlyphIndex(code);
+    const auto loca = Entry(font, "loca");
+    const size_t at = Entry(font, "glyf").offset + (tte.HasLongLoca() ? Get32(font, loca.offset + 4u * index)
+                                                                      : 2u * Get16(font, loca.offset + 2u * index));
+    const uint16_t xMin = Get16(font, at + 2), xMax = Get16(font, at + 6);
+    Put16(font, at + 2, xMax);
+    Put16(font, at + 6, xMin);
+}
+
 // Every code U+E000..U+F8FF of the font must hold the expected glyph, or nothing when none is.
-void ExpectGlyphs(const Glyphs& expected, std::string font) {
+void ExpectGlyphs(const Glyphs& expected, std::string font, int skip = -1) {
     HMemFile file;
     file.Attach(font.data(), static_cast<uint32_t>(font.size()), nullptr);
     TTFontFile tte;
     ASSERT_TRUE(tte.Attach(&file));
     int differing = 0;
     for (uint32_t code = 0xE000; code <= 0xF8FF; ++code) {
+        if (static_cast<int>(code) == skip) continue;
         TTGlyph actual;
         const bool read = tte.GetGlyph(static_cast<uint16_t>(code), actual);
         const auto it = expected.find(static_cast<uint16_t>(code));
@@ -91,10 +122,16 @@ void ExpectGlyphs(const Glyphs& expected, std::string font) {
 // A workstation whose 細明體 and 標楷體 are Big5 test fonts reached through FontSubstitutes, each
 // linked under EUDC\950 to a TTE file with glyphs of its own, and a backup that flags the codes
 // above (but kUnmanaged) and carries sections for slots 0, 1, 2, 5 and 15. Restored once per test.
-class RestoreKeepGlyphs : public ::testing::TestWithParam<std::pair<const char*, const char*>> {
+struct Setting {
+    const char* version;
+    const char* folder;  // where the slots' TTE files live on this version
+    bool fontTools;      // the backup's sections as fontTools writes them (short loca, its own order)
+};
+
+class RestoreKeepGlyphs : public ::testing::TestWithParam<Setting> {
 protected:
     void SetUp() override {
-        const auto [version, folder] = GetParam();
+        const auto [version, folder, fontTools] = GetParam();
         prefix_.SetWindowsVersion(version);
         const std::string substitutes = "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes";
         InstallFont(prefix_, "testming.ttf",
@@ -132,23 +169,39 @@ protected:
         contents_.fontTable[2] = backupwriter::MakeFontRecord("Face Two", kWinDir + "\\F2.TTE", "");
         contents_.fontTable[5] = backupwriter::MakeFontRecord("Face Five", kWinDir + "\\F5.TTE", "");
         contents_.fontTable[15] = backupwriter::MakeFontRecord("Face Fifteen", kWinDir + "\\F15.TTE", "");
+        // Small enough for short loca offsets when fontTools writes it.
         backup_[0] = DistinctBoxGlyphs(0xE000, 1, 1);
+        std::erase_if(backup_[0], [](const auto& entry) { return entry.first >= 0xE800; });
         backup_[0].erase(kNew);
         backup_[1] = DistinctBoxGlyphs(0xE000, 2, 3);
         backup_[2] = DistinctBoxGlyphs(0xE000, 1, 5);  // every flagged code too: slot 2 must not take them
         backup_[5] = DistinctBoxGlyphs(0xE003, 37, 7);
         backup_[15] = DistinctBoxGlyphs(0xE010, 5, 11);
-        for (const auto& [slot, glyphs] : backup_) contents_.tteSections[static_cast<size_t>(slot)] = TemplateTte(glyphs);
+        for (const auto& [slot, glyphs] : backup_) {
+            std::string section = TemplateTte(glyphs);
+            if (slot == 0) InvertStoredBox(section, kInverted);
+            if (fontTools) {
+                section = ResavedByFontTools(section, prefix_.scratch());
+                backup_[slot] = GlyphsIn(section);  // fontTools encodes glyphs its own way
+            }
+            contents_.tteSections[static_cast<size_t>(slot)] = section;
+        }
+        if (fontTools) {
+            ASSERT_EQ(Get16(TableOf(*contents_.tteSections[0], "head"), 50), 0u);  // short loca
+        }
+        // A stored box is written as the points' box; checked on its own.
+        backup_[0].erase(kInverted);
         for (uint16_t code : {kBox, kCcw, kFrame, kCurve, kNew, kAbove, kBlank, kLast, kKaiOnly})
             contents_.SetUserManaged(code);
 
         const auto run = RunRestoreTool(prefix_, backupwriter::BuildBackup(contents_), {"/Silent"});
         ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.err, "");
     }
 
     // Where the slots' TTE files live on this Windows version.
     std::filesystem::path dir() const {
-        std::string relative = GetParam().second + 3;  // after "C:\"
+        std::string relative = GetParam().folder + 3;  // after "C:\"
         std::replace(relative.begin(), relative.end(), '\\', '/');
         return prefix_.root() / "drive_c" / relative;
     }
@@ -179,7 +232,14 @@ TEST_P(RestoreKeepGlyphs, ManagedCodesOfSlotZeroTakeWhatTheWorkstationDraws) {
     // kBlank draws nothing and kKaiOnly is no glyph of 細明體's links: both keep the backup's glyph,
     // as does kUnmanaged, which the user does not manage.
     ASSERT_TRUE(expected.contains(kBlank) && expected.contains(kKaiOnly) && expected.contains(kUnmanaged));
-    ExpectGlyphs(expected, ReadFileBytes(dir() / "MING.TTE"));
+    const std::string ming = ReadFileBytes(dir() / "MING.TTE");
+    Glyphs restored = GlyphsIn(ming);
+    ASSERT_TRUE(restored.contains(kInverted));
+    int16_t box[4];
+    ASSERT_TRUE(restored[kInverted].GetBoundingBox(&box[0], &box[1], &box[2], &box[3]));
+    const int16_t x = static_cast<int16_t>((kInverted * 7 + 1) % 300);  // DistinctBoxGlyphs' box for seed 1
+    EXPECT_EQ(std::vector<int16_t>(box, box + 4), (std::vector<int16_t>{x, 0, static_cast<int16_t>(x + 100), 500}));
+    ExpectGlyphs(expected, ming, kInverted);
 
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "EUDC\\950", 0, KEY_READ, &key), ERROR_SUCCESS);
@@ -188,7 +248,7 @@ TEST_P(RestoreKeepGlyphs, ManagedCodesOfSlotZeroTakeWhatTheWorkstationDraws) {
     EXPECT_EQ(RegQueryValueExA(key, kMing.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(link), &size),
               ERROR_SUCCESS);
     RegCloseKey(key);
-    EXPECT_EQ(std::string(link), std::string(GetParam().second) + "\\MING.TTE");
+    EXPECT_EQ(std::string(link), std::string(GetParam().folder) + "\\MING.TTE");
 }
 
 TEST_P(RestoreKeepGlyphs, ManagedCodesOfSlotOneTakeWhatItsOwnFaceDraws) {
@@ -216,6 +276,9 @@ TEST_P(RestoreKeepGlyphs, RestoredFilesAreSoundFonts) {
 
 // XP draws the reference glyph by UTF-16 code, Windows 7 by its code page 950 code.
 INSTANTIATE_TEST_SUITE_P(Versions, RestoreKeepGlyphs,
-                         ::testing::Values(std::make_pair("winxp", "C:\\windows"),
-                                           std::make_pair("win7", "C:\\users\\Public\\Documents")),
-                         [](const auto& info) { return std::string(info.param.first); });
+                         ::testing::Values(Setting{"winxp", "C:\\windows", false},
+                                           Setting{"win7", "C:\\users\\Public\\Documents", false},
+                                           Setting{"win7", "C:\\users\\Public\\Documents", true}),
+                         [](const auto& info) {
+                             return std::string(info.param.version) + (info.param.fontTools ? "_fonttools" : "");
+                         });

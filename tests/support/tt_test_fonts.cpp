@@ -1,5 +1,7 @@
 #include "support/tt_test_fonts.h"
 
+#include "support/run_program.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -365,6 +367,23 @@ bool OtsAccepts(const std::filesystem::path& fontFile, std::string* log) {
 bool OtsAcceptsBytes(const std::filesystem::path& scratchFile, const std::string& font, std::string* log) {
     WriteFileBytes(scratchFile, font);
     return OtsAccepts(scratchFile, log);
+}
+
+std::string ResavedByFontTools(const std::string& font, const std::filesystem::path& scratchDir) {
+    static const char kScript[] =
+        "import sys\n"
+        "from fontTools.ttLib import TTFont\n"
+        "f = TTFont(sys.argv[1], recalcBBoxes=False)\n"
+        "glyf = f['glyf']\n"
+        "for name in f.getGlyphOrder():\n"
+        "    glyf[name].expand(glyf)\n"
+        "f.save(sys.argv[2])\n";
+    const auto in = scratchDir / "fonttools-in.ttf";
+    const auto out = scratchDir / "fonttools-out.ttf";
+    WriteFileBytes(in, font);
+    const ProgramRun run = RunProgram({"/usr/bin/python3", "-c", kScript, in.string(), out.string()});
+    if (run.exitCode != 0) throw std::runtime_error("fontTools could not rewrite the font: " + run.err);
+    return ReadFileBytes(out);
 }
 
 namespace {

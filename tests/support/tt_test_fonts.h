@@ -67,6 +67,12 @@ void UseShortHmtx(TableMap& tables, uint16_t longCount);
 bool OtsAccepts(const std::filesystem::path& fontFile, std::string* log = nullptr);
 bool OtsAcceptsBytes(const std::filesystem::path& scratchFile, const std::string& font, std::string* log = nullptr);
 
+// ---- another writer ----------------------------------------------------------------------------
+// The font as fontTools writes it after reading every glyph: short loca offsets where they fit,
+// its own table order and glyph encoding, the glyphs' stored boxes kept as they were. Throws when
+// fontTools cannot be run (/usr/bin/python3 with python3-fonttools).
+std::string ResavedByFontTools(const std::string& font, const std::filesystem::path& scratchDir);
+
 // A glyph as FreeType loads it, unscaled and unhinted.
 struct FreeTypeGlyph {
     bool loaded = false;
