@@ -79,6 +79,12 @@ size_t LastSeparator(const std::string& path) {
     return last;
 }
 
+// A drive letter or a leading separator: the name does not depend on a current directory.
+bool IsAbsolute(const std::string& path) {
+    if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') return true;
+    return !path.empty() && (path[0] == '\\' || path[0] == '/');
+}
+
 // The resolution itself; the result may be longer than a path buffer holds.
 bool Resolve(std::string& path, _TerminalServiceMode_ mode) {
     while (!path.empty() && std::isspace(static_cast<unsigned char>(path.back()))) path.pop_back();
@@ -109,6 +115,10 @@ bool Resolve(std::string& path, _TerminalServiceMode_ mode) {
             path = system + "\\" + file;
         else if (dir == kTokenFonts)
             path = windows + "\\FONTS\\" + file;
+        else if (!IsAbsolute(path))
+            // A relative name is taken in the Fonts folder, where the system looks for a relative
+            // EUDC link; left as it is, it would land wherever the program happens to run.
+            path = windows + "\\FONTS\\" + path;
         else
             return true;  // an ordinary path stays as it is
         return !file.empty();

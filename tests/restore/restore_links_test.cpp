@@ -23,12 +23,7 @@ std::string QueryEudc(const std::string& name) {
 }
 
 // The user.reg text without its [EUDC\\950] section.
-std::string WithoutEudcSection(const std::string& text) {
-    const size_t start = text.find("\n[EUDC\\\\950]");
-    if (start == std::string::npos) return text;
-    const size_t end = text.find("\n\n", start + 1);
-    return text.substr(0, start + 1) + (end == std::string::npos ? "" : text.substr(end + 2));
-}
+std::string WithoutEudcSection(const std::string& text) { return WithoutRegistryKey(text, "[EUDC\\\\950]"); }
 
 struct RestoreLinks : ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 

@@ -81,6 +81,13 @@ std::string SnapshotTree(const fs::path& root) {
     return out;
 }
 
+std::string WithoutRegistryKey(const std::string& text, const std::string& header) {
+    const size_t start = text.find("\n" + header);
+    if (start == std::string::npos) return text;
+    const size_t end = text.find("\n\n", start + 1);
+    return text.substr(0, start + 1) + (end == std::string::npos ? "" : text.substr(end + 2));
+}
+
 std::string WindowsPath(const fs::path& hostPath) {
     std::string s = "Z:" + fs::absolute(hostPath).string();
     for (char& c : s)

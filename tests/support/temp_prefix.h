@@ -36,6 +36,9 @@ private:
 // Creates the key when needed and sets a REG_SZ value in it; throws std::runtime_error on failure.
 void SetRegistryString(HKEY root, const std::string& key, const std::string& name, const std::string& data);
 
+// A .reg file's text without the key of that header line ("[EUDC\\\\950]") and its values.
+std::string WithoutRegistryKey(const std::string& text, const std::string& header);
+
 // The Windows form (Z:\...) of a host path, for the A functions.
 std::string WindowsPath(const std::filesystem::path& hostPath);
 

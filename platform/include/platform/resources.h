@@ -1,6 +1,6 @@
-// How a module declares its resources on this platform. Each module (the program, the library)
-// links its own copy of the platform layer, so the tables registered here belong to the module
-// that registers them, as resources compiled into a PE file belong to it.
+// How a module declares its resources on this platform: the tables registered here belong to the
+// module whose data they are (the program, the library), as resources compiled into a PE file
+// belong to it.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -24,11 +24,19 @@ struct BinaryResource {
     ResourceBuilder build;
 };
 
+// The entries must lie in the registering module's own data (a static table).
 void RegisterStringTable(const StringResource* entries, size_t count);
 void RegisterBinaryResources(const BinaryResource* entries, size_t count);
 
-// The handle of the module that contains this copy of the platform layer.
-HMODULE GetOwnModuleHandle();
+// The handle of the module an address lies in.
+HMODULE ModuleOfAddress(const void* address);
+
+// The handle of the calling module: compiled into each module (inline functions are hidden in
+// the program and the library), so that each finds itself.
+inline HMODULE GetOwnModuleHandle() {
+    static const char self = 0;
+    return ModuleOfAddress(&self);
+}
 
 }  // namespace platform
 

@@ -70,9 +70,9 @@ namespace platform {
 
 HMODULE Kernel32Handle();
 
-HMODULE GetOwnModuleHandle() {
+HMODULE ModuleOfAddress(const void* address) {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&GetOwnModuleHandle), &info) == 0) return nullptr;
+    if (dladdr(address, &info) == 0) return nullptr;
     return static_cast<HMODULE>(info.dli_fbase);
 }
 

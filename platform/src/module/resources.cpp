@@ -12,14 +12,20 @@
 
 struct HRSRC__ {
     const platform::BinaryResource* entry;
+    HMODULE module;
     std::once_flag built;
     std::vector<BYTE> bytes;
 };
 
 namespace {
 
+struct OwnedString {
+    platform::StringResource entry;
+    HMODULE module;
+};
+
 struct Tables {
-    std::vector<platform::StringResource> strings;
+    std::vector<OwnedString> strings;
     std::vector<std::unique_ptr<HRSRC__>> binaries;
 };
 
@@ -28,8 +34,8 @@ Tables& tables() {
     return t;
 }
 
-// Resources belong to the module that holds this copy of the platform layer; NULL names it too.
-bool IsOwnModule(HMODULE module) { return module == nullptr || module == platform::GetOwnModuleHandle(); }
+// Resources belong to the module whose tables they are; NULL names the program.
+bool BelongsTo(HMODULE owner, HMODULE asked) { return owner == (asked ? asked : GetModuleHandleA(nullptr)); }
 
 bool SameName(LPCSTR given, const char* name, UINT id) {
     if (IS_INTRESOURCE(given)) return reinterpret_cast<ULONG_PTR>(given) == id && name == nullptr;
@@ -51,13 +57,15 @@ void Build(HRSRC__* r) {
 namespace platform {
 
 void RegisterStringTable(const StringResource* entries, size_t count) {
-    tables().strings.insert(tables().strings.end(), entries, entries + count);
+    const HMODULE owner = ModuleOfAddress(entries);
+    for (size_t i = 0; i < count; ++i) tables().strings.push_back({entries[i], owner});
 }
 
 void RegisterBinaryResources(const BinaryResource* entries, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         auto r = std::make_unique<HRSRC__>();
         r->entry = &entries[i];
+        r->module = ModuleOfAddress(entries);
         tables().binaries.push_back(std::move(r));
     }
 }
@@ -65,13 +73,13 @@ void RegisterBinaryResources(const BinaryResource* entries, size_t count) {
 }  // namespace platform
 
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
-    if (!name || !type || !IsOwnModule(module)) {
+    if (!name || !type) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
     bool typeSeen = false;
     for (auto& r : tables().binaries) {
-        if (!SameType(type, r->entry->type)) continue;
+        if (!BelongsTo(r->module, module) || !SameType(type, r->entry->type)) continue;
         typeSeen = true;
         if (SameName(name, nullptr, r->entry->id)) return r.get();
     }
@@ -80,7 +88,7 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 }
 
 HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
-    if (!resource || !IsOwnModule(module)) return nullptr;
+    if (!resource || !BelongsTo(resource->module, module)) return nullptr;
     Build(resource);
     return resource;
 }
@@ -93,7 +101,7 @@ LPVOID LockResource(HGLOBAL data) {
 }
 
 DWORD SizeofResource(HMODULE module, HRSRC resource) {
-    if (!resource || !IsOwnModule(module)) return 0;
+    if (!resource || !BelongsTo(resource->module, module)) return 0;
     Build(resource);
     return static_cast<DWORD>(resource->bytes.size());
 }
@@ -103,10 +111,9 @@ BOOL FreeResource(HGLOBAL) { return FALSE; }
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferSize) {
     if (!buffer || bufferSize <= 0) return 0;
     buffer[0] = '\0';
-    if (!IsOwnModule(instance)) return 0;
-    for (const auto& s : tables().strings) {
-        if (s.id != id) continue;
-        const std::string text = platform::text::WideToAnsi(s.text);
+    for (const auto& owned : tables().strings) {
+        if (owned.entry.id != id || !BelongsTo(owned.module, instance)) continue;
+        const std::string text = platform::text::WideToAnsi(owned.entry.text);
         // Cut at a character boundary, never between the two bytes of a double-byte character.
         const size_t room = static_cast<size_t>(bufferSize - 1);
         size_t n = 0;

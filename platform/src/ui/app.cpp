@@ -19,7 +19,7 @@ int CWinApp::ExitInstance() { return 0; }
 int CWinApp::Run() { return ExitInstance(); }
 
 int CWinApp::Main(int argc, char** argv) {
-    m_hInstance = platform::GetOwnModuleHandle();
+    m_hInstance = GetModuleHandleA(nullptr);
     // The host hands over UTF-8; the program reads its command line in code page 950.
     m_arguments.clear();
     for (int i = 1; i < argc; ++i) m_arguments.push_back(platform::text::Utf8ToAnsi(argv[i]));
