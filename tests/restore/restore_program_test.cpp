@@ -5,6 +5,7 @@
 #include "backup_writer.h"
 #include "support/temp_prefix.h"
 #include "tool_runner.h"
+#include "tte_sections.h"
 
 using testsupport::RunRestoreTool;
 using testsupport::SnapshotTree;
@@ -136,4 +137,37 @@ TEST(RestoreProgram, RefusalIsShownEvenWhenSilent) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.err, kFormat);
     EXPECT_EQ(run.out, "");
+}
+
+TEST(RestoreProgram, HelpAndVersionTouchNothing) {
+    TempPrefix prefix;
+    prefix.InstallFixtureRegistry();
+    const std::string before = SnapshotTree(prefix.root());
+    for (const char* asked : {"/?", "-h", "--help"}) {
+        const auto run = RunRestoreTool(prefix, ValidBackup(), {asked});
+        EXPECT_EQ(run.exitCode, 0) << asked;
+        EXPECT_EQ(run.out.rfind(kTitle + "eudcrestore：", 0), 0u) << run.out;
+        for (const char* mentioned : {"TQClient.tqb", "/Silent", "Date:", "/Verbose", "WINEPREFIX", "3 已執行但未全部完成"})
+            EXPECT_NE(run.out.find(mentioned), std::string::npos) << asked << " lacks " << mentioned;
+    }
+    const auto version = RunRestoreTool(prefix, ValidBackup(), {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, kTitle + "eudcrestore 0.1.0\n");
+    EXPECT_EQ(SnapshotTree(prefix.root()), before);
+}
+
+TEST(RestoreProgram, VerboseTellsEachStep) {
+    TempPrefix prefix;
+    prefix.InstallFixtureRegistry();
+    prefix.SetWindowsVersion("winxp");
+    backupwriter::BackupContents contents;
+    contents.fontTable = backupwriter::ReferenceFontTable();
+    contents.tteSections[0] = testsupport::TemplateTte(testsupport::DistinctBoxGlyphs(0xE000, 100, 1));
+    contents.tteSections[1] = testsupport::TemplateTte(testsupport::DistinctBoxGlyphs(0xE000, 1000, 2));
+    const auto run = RunRestoreTool(prefix, backupwriter::BuildBackup(contents), {"/VERBOSE", "/Silent"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string root = (prefix.root() / "drive_c").string();
+    EXPECT_EQ(run.out, "工作站：" + root + "，Windows 5.1（組建 2600，版本代碼 14）\n"
+                       "第 0 組 SystemDefaultEUDCFont → C:\\windows\\EUDC.TTE：寫入 64 個字形，保留 0 個使用者的字形\n"
+                       "第 1 組 標楷體 → C:\\windows\\KAI.TTE：寫入 7 個字形，保留 0 個使用者的字形\n");
 }
