@@ -180,10 +180,13 @@ std::string FormatKey(const Key& key, std::vector<std::pair<uint32_t, uint32_t>>
     if (valueSpans) valueSpans->clear();
     for (const Value& v : key.values) {
         const size_t start = out.size();
-        if (v.rawLength && static_cast<size_t>(v.rawOffset) + v.rawLength <= key.raw.size())
+        if (v.rawLength && static_cast<size_t>(v.rawOffset) + v.rawLength <= key.raw.size()) {
             out.append(key.raw, v.rawOffset, v.rawLength);
-        else
+            // The file's last line may have ended without a line break.
+            if (out.back() != '\n') out += '\n';
+        } else {
             out += FormatValue(v);
+        }
         if (valueSpans) valueSpans->emplace_back(static_cast<uint32_t>(start), static_cast<uint32_t>(out.size() - start));
     }
     return out;

@@ -184,19 +184,24 @@ bool Parser::ParseKeyHeader() {
     Key* key = &hive_->root;
     size_t depth = 0;
     size_t i = 0;
+    std::wstring_view last;
     while (!path.empty() && i <= path.size()) {
         size_t j = path.find(L'\\', i);
         if (j == std::wstring::npos) j = path.size();
         if (j == i) return Fail("empty key name in path");
         if (++depth > kMaxKeyDepth) return Fail("key path too deep");
         bool created = false;
-        key = key->GetOrAddSubkey(std::wstring_view(path).substr(i, j - i), &created);
+        last = std::wstring_view(path).substr(i, j - i);
+        key = key->GetOrAddSubkey(last, &created);
         if (created) key->modified = modified;
         i = j + 1;
     }
     // A second section for the same key is merged into it; the key is then written anew.
     currentRepeated_ = !key->raw.empty();
     if (currentRepeated_) key->dirty = true;
+    // A key only implied so far (by a subkey's path, perhaps in another letter case) takes the
+    // spelling of its own section, so that the file reads back the same after it is written.
+    else if (key != &hive_->root) key->name.assign(last);
     if (key != &hive_->root || seconds) key->modified = modified;
     current_ = key;
     return true;
