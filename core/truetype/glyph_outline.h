@@ -21,6 +21,7 @@ struct OutlineContour {
     int32_t xMax = 0;
     int32_t yMax = 0;
     HRGN region = nullptr;  // only while the orientation is worked out
+    int32_t regionBox[4] = {};  // left, top, right, bottom of the region's polygon
     int16_t orientation = 0;  // 1 clockwise (y up), -1 counter-clockwise, 0 unknown or flat
     int16_t depth = 0;        // how many other contours enclose this one
     std::vector<OutlinePoint> points;

@@ -191,6 +191,32 @@ TEST(EmitOutline, ContourTooLargeForItsPolygonIsRefusedWithTheBuilderUntouched) 
     for (const auto& c : o.contours) EXPECT_EQ(c->region, nullptr);
 }
 
+// Every pair of meeting contours costs region work: a glyph of hundreds of overlapping contours is
+// refused instead of taking minutes, while contours that do not meet cost nothing and still nest.
+TEST(EmitOutline, NestingWorkIsBounded) {
+    std::vector<Contour> overlapping;
+    for (int i = 0; i < 300; ++i) overlapping.push_back(Square(10 + i, 10, 400 + i, 400, true));
+    GlyphOutline o = Collect(overlapping);
+    RecordingBuilder b;
+    EXPECT_FALSE(EmitOutline(o, b));
+    EXPECT_TRUE(b.log.empty());
+    for (const auto& c : o.contours) EXPECT_EQ(c->region, nullptr);
+
+    // 200 small separate squares, each with a hole: every hole is still found.
+    std::vector<Contour> apart;
+    for (int i = 0; i < 100; ++i) {
+        const int x = (i % 10) * 100, y = (i / 10) * 100;
+        apart.push_back(Square(x + 5, y + 5, x + 95, y + 95, true));
+        apart.push_back(Square(x + 30, y + 30, x + 70, y + 70, true));
+    }
+    GlyphOutline many = Collect(apart);
+    RecordingBuilder out;
+    ASSERT_TRUE(EmitOutline(many, out));
+    ASSERT_EQ(out.contours.size(), 200u);
+    for (size_t i = 0; i < out.contours.size(); ++i)
+        EXPECT_EQ(Area(out.contours[i]) < 0, i % 2 == 0) << i;  // outers clockwise, holes reversed
+}
+
 // ---- BuildTTGlyph ----
 
 TEST(BuildTTGlyph, DefaultBoxMovesYDownBy204AndSetsTheMetrics) {
