@@ -121,7 +121,11 @@ bool LoadSystemGlyphOutline(GlyphOutline& outline, uint32_t code, const char* fa
     ReleaseDC(nullptr, dc);
     if (!loaded) return false;
 
-    CBSGlyphBuilder builder(&outline, fixed::kOne, fixed::FromInt(512), fixed::FromInt(512));
-    Collect(NativeReader{records.data(), static_cast<uint32_t>(records.size())}, yShift, builder);
+    CollectNativeOutline(records.data(), static_cast<uint32_t>(records.size()), yShift, outline);
     return true;
+}
+
+void CollectNativeOutline(const uint8_t* records, uint32_t size, int32_t yShift, GlyphOutline& outline) {
+    CBSGlyphBuilder builder(&outline, fixed::kOne, fixed::FromInt(512), fixed::FromInt(512));
+    Collect(NativeReader{records, records ? size : 0}, yShift, builder);
 }

@@ -9,3 +9,7 @@
 // Face names longer than 31 bytes are refused rather than cut to a different name. False, with the
 // outline as it was, when no font, device context or outline can be had.
 bool LoadSystemGlyphOutline(GlyphOutline& outline, uint32_t code, const char* faceName, bool wide);
+
+// The GGO_NATIVE records (polygon headers and curves, 16.16, as GetGlyphOutline gives them) into
+// the outline, y moved up by yShift; nothing in them is trusted.
+void CollectNativeOutline(const uint8_t* records, uint32_t size, int32_t yShift, GlyphOutline& outline);

@@ -18,7 +18,6 @@ namespace {
 
 constexpr FileOpenMode kReadExisting = 0x8000;       // read only, the file must exist
 constexpr FileOpenMode kReadWriteExisting = 0x8012;  // read and write, exclusive, must exist
-constexpr FileOpenMode kReadWriteCreate = 0x9012;    // read and write, exclusive, create-always
 
 constexpr uint32_t kFirstCode = 0xE000;
 constexpr uint32_t kLastCode = 0xF8FF;

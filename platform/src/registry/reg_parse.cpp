@@ -322,8 +322,10 @@ bool Parser::ParseValue() {
     Value& v = current_->GetOrAddValue(name, &created);
     v.type = type;
     v.data = std::move(data);
-    if (!created) current_->dirty = true;  // a name given twice: the later one holds, as in Wine
-    if (currentRepeated_) {
+    if (!created) current_->dirty = true;  // a name given twice: the later data holds, as in Wine
+    // A value given twice (perhaps in another letter case) keeps the name it first had, so its
+    // line is written anew rather than copied.
+    if (currentRepeated_ || !created) {
         v.rawOffset = v.rawLength = 0;
     } else {
         v.rawOffset = static_cast<uint32_t>(valueStart - chunkStart_);
