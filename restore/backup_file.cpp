@@ -38,17 +38,24 @@ int BackupFile::Open(const char* path, int versionCode) {
         return kRefusedFormat;
     }
     // Every TTE section must be a font the editor reads whole, or nothing at all is restored.
+    uint64_t keptBytes = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         glyphCounts_[slot] = 0;
         const SectionDescriptor section = TteDescriptor(slot);
         if (!section.present()) continue;
-        HExactBuffer bytes;
-        if (!ReadSection(section, bytes) || !ReadableFont(bytes, glyphCounts_[slot])) {
+        auto bytes = std::make_unique<HExactBuffer>();
+        if (!ReadSection(section, *bytes) || !ReadableFont(*bytes, glyphCounts_[slot])) {
             Close();
             return kRefusedFormat;
         }
+        keptBytes += section.length;
+        if (keptBytes <= kKeptSectionBytes) kept_[slot] = std::move(bytes);
     }
     return 0;
+}
+
+HExactBuffer* BackupFile::KeptSection(int slot) {
+    return slot >= 0 && slot < kSlotCount ? kept_[slot].get() : nullptr;
 }
 
 bool BackupFile::ReadableFont(HExactBuffer& bytes, int& glyphs) {
@@ -71,6 +78,7 @@ bool BackupFile::ReadableFont(HExactBuffer& bytes, int& glyphs) {
 void BackupFile::Close() {
     file_.Close();
     header_.clear();
+    for (auto& section : kept_) section.reset();
 }
 
 SectionDescriptor BackupFile::Descriptor(size_t offset) const {

@@ -2,6 +2,7 @@
 // one buffer for the whole restore, and the sections read on demand.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "backup_format.h"
@@ -29,6 +30,11 @@ public:
     // Seeks to the section and reads it with one Read into a buffer of its length; false when
     // fewer bytes arrive.
     bool ReadSection(const backup::SectionDescriptor& section, HExactBuffer& out);
+    // The slot's section as the checks read it, kept while all of them fit kKeptSectionBytes (so
+    // that it is not read twice); null when absent or not kept. It may be changed in place.
+    HExactBuffer* KeptSection(int slot);
+    static constexpr uint64_t kKeptSectionBytes = 256ull << 20;
+
     // How many glyphs the slot's section holds (0 without a section).
     int GlyphCount(int slot) const { return slot >= 0 && slot < backup::kSlotCount ? glyphCounts_[slot] : 0; }
 
@@ -40,4 +46,5 @@ private:
     OS_File file_;
     std::vector<uint8_t> header_;
     int glyphCounts_[backup::kSlotCount] = {};
+    std::unique_ptr<HExactBuffer> kept_[backup::kSlotCount];
 };

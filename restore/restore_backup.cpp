@@ -59,11 +59,13 @@ void RestoreSlot(BackupFile& backup, const _TQFontData_Struc1& record, int slot,
     const backup::SectionDescriptor section = backup.TteDescriptor(slot);
     if (!section.present()) return;
     const std::string path = SlotPath(record);
-    HExactBuffer bytes;
-    if (!backup.ReadSection(section, bytes)) {
+    HExactBuffer read;
+    HExactBuffer* checked = backup.KeptSection(slot);
+    if (!checked && !backup.ReadSection(section, read)) {
         report.SlotFailedText(slot, record, path, restore::messages::kReasonSourceUnreadable);
         return;
     }
+    HExactBuffer& bytes = checked ? *checked : read;
     KeptGlyphs kept;
     const char* face = KeepGlyphFaceName(slot);
     if (keepUserGlyphs && face != nullptr) kept = KeepUserGlyphs(bytes, backup, face);

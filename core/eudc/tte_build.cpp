@@ -23,30 +23,28 @@ TteError EmptyTte(std::vector<uint8_t>& out) {
     return TteError::None;
 }
 
-TteError BuildTteFromSource(const char* sourcePath, std::vector<uint8_t>& out) {
+TteError BuildTteFromSource(const char* sourcePath, HMemFile& out) {
     std::vector<uint8_t> empty;
     if (const TteError e = EmptyTte(empty); e != TteError::None) return e;
-    HMemFile destinationFile;
-    destinationFile.Attach(empty.data(), static_cast<uint32_t>(empty.size()), nullptr);
-    TTFontFile destination;
-    if (!destination.Attach(&destinationFile)) return TteError::TemplateUnavailable;
-
     HMemFile sourceFile;
     TTFontFile source;
     if (!sourcePath || !sourceFile.Open(sourcePath, kReadExisting) || !source.Attach(&sourceFile))
         return TteError::SourceUnreadable;
+    // The new file holds the template and at most the source's glyph data: one block for it all.
+    out.Attach(empty.data(), static_cast<uint32_t>(empty.size()), nullptr);
+    out.Reserve(static_cast<uint64_t>(empty.size()) + sourceFile.GetLength());
+    TTFontFile destination;
+    if (!destination.Attach(&out)) return TteError::TemplateUnavailable;
     const GlyphCopyResult copied = CopyEudcGlyphs(source, destination);
     source.Close();
     if (copied.unreadable > 0) return TteError::SourceGlyphDamaged;
     if (copied.notStored > 0 || !destination.Close()) return TteError::GlyphNotStored;
-    const uint8_t* data = destinationFile.GetData();
-    out.assign(data, data + destinationFile.GetLength());
     return TteError::None;
 }
 
-DWORD ReplaceTteFile(const char* path, const std::vector<uint8_t>& bytes) {
+DWORD ReplaceTteFile(const char* path, const uint8_t* data, uint32_t length) {
     if (!MayReplaceTteFile(path)) return ToLastError(TteError::NotOurFile);
-    return ReplaceFileContent(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return ReplaceFileContent(path, data, length);
 }
 
 }  // namespace eudc

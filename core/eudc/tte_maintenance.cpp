@@ -59,10 +59,11 @@ bool TteUpdate::ReplaceTTE(int slot, const char* source, bool viaWorkingCopy) {
     const _TerminalServiceMode_ mode = (m_mode == TSM_SystemFolders && viaWorkingCopy) ? TSM_CommonAppData : m_mode;
     char path[kPath];
     if (!ResolvePath(slot, mode, path)) return FailWith(eudc::ToLastError(TteError::NoPath));
-    std::vector<uint8_t> bytes;
+    HMemFile bytes;
     if (const TteError e = eudc::BuildTteFromSource(source, bytes); e != TteError::None)
         return FailWith(eudc::ToLastError(e));
-    if (const DWORD error = eudc::ReplaceTteFile(path, bytes); error != ERROR_SUCCESS) return FailWith(error);
+    if (const DWORD error = eudc::ReplaceTteFile(path, bytes.GetData(), bytes.GetLength()); error != ERROR_SUCCESS)
+        return FailWith(error);
     if (viaWorkingCopy) TteDat_2_RealTte(slot);
     SetLastError(ERROR_SUCCESS);
     return true;

@@ -1,11 +1,11 @@
 #include "eudccore/tt_glyph.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "foundation/endian.h"
 #include "truetype/glyf_format.h"
@@ -15,29 +15,60 @@ namespace {
 using namespace glyf;
 constexpr uint32_t kGlyphHeaderSize = glyf::kHeaderSize;
 
-uint32_t CoordinateSize(uint8_t flag, uint8_t shortBit, uint8_t sameBit) {
-    if (flag & shortBit) return 1;
-    return (flag & sameBit) ? 0 : 2;
-}
+// Bytes of the x (low nibble) and y (high nibble) coordinate each flag value announces.
+constexpr auto kCoordinateSizes = [] {
+    std::array<uint8_t, 256> sizes{};
+    for (unsigned flag = 0; flag < 256; ++flag) {
+        const unsigned x = (flag & kFlagXShort) ? 1 : (flag & kFlagXSameOrPositive) ? 0 : 2;
+        const unsigned y = (flag & kFlagYShort) ? 1 : (flag & kFlagYSameOrPositive) ? 0 : 2;
+        sizes[flag] = static_cast<uint8_t>(x | (y << 4));
+    }
+    return sizes;
+}();
 
-// Adds the coordinates of one axis to *value point by point and keeps the extremes; false when a
-// coordinate leaves the 16-bit range.
-bool WalkAxis(const uint8_t* data, uint64_t& pos, const std::vector<uint8_t>& flags, uint8_t shortBit,
+// Adds up the coordinates of one axis point by point, following the flags with their repeat
+// runs, and keeps the extremes; false when a coordinate leaves the 16-bit range. The walk was
+// measured by Parse, so it stays inside the data.
+bool WalkAxis(const uint8_t* data, uint32_t flagsAt, uint32_t points, uint32_t coordinatesAt, uint8_t shortBit,
               uint8_t sameBit, int16_t& low, int16_t& high) {
+    // At most 65535 steps of at most 32768 each: the sum stays inside 32 bits, and a point beyond
+    // 16 bits shows in the extremes.
     int32_t value = 0;
     int32_t lo = INT32_MAX, hi = INT32_MIN;
-    for (const uint8_t flag : flags) {
+    const uint8_t* f = data + flagsAt;
+    const uint8_t* c = data + coordinatesAt;
+    uint32_t seen = 0;
+    while (seen < points) {
+        const uint8_t flag = *f++;
+        uint32_t times = 1;
+        if (flag & kFlagRepeat) times += *f++;
+        seen += times;
         if (flag & shortBit) {
-            const int32_t d = data[pos++];
-            value += (flag & sameBit) ? d : -d;
+            if (flag & sameBit) {
+                for (const uint8_t* end = c + times; c < end; ++c) {
+                    value += *c;
+                    hi = std::max(hi, value);
+                    lo = std::min(lo, value);
+                }
+            } else {
+                for (const uint8_t* end = c + times; c < end; ++c) {
+                    value -= *c;
+                    hi = std::max(hi, value);
+                    lo = std::min(lo, value);
+                }
+            }
         } else if (!(flag & sameBit)) {
-            value += static_cast<int16_t>(endian::LoadBE16(data + pos));
-            pos += 2;
+            for (const uint8_t* end = c + 2 * times; c < end; c += 2) {
+                value += static_cast<int16_t>((c[0] << 8) | c[1]);
+                hi = std::max(hi, value);
+                lo = std::min(lo, value);
+            }
+        } else {
+            hi = std::max(hi, value);  // the same coordinate again
+            lo = std::min(lo, value);
         }
-        if (value < INT16_MIN || value > INT16_MAX) return false;
-        lo = std::min(lo, value);
-        hi = std::max(hi, value);
     }
+    if (lo < INT16_MIN || hi > INT16_MAX) return false;
     low = static_cast<int16_t>(lo);
     high = static_cast<int16_t>(hi);
     return true;
@@ -45,7 +76,8 @@ bool WalkAxis(const uint8_t* data, uint64_t& pos, const std::vector<uint8_t>& fl
 
 }  // namespace
 
-// Walks a simple glyph from front to back; every field must lie inside the data.
+// Walks a simple glyph from front to back; every field must lie inside the data. The points
+// themselves are added up only when the box is asked for (Box).
 bool TTGlyph::Parse(Shape& shape) const {
     shape = Shape{};
     const uint8_t* data = data_;
@@ -69,28 +101,44 @@ bool TTGlyph::Parse(Shape& shape) const {
     pos += 2 + static_cast<uint64_t>(instructionLength);
     if (pos > length) return false;
     // Flags (with repeat runs), then the sizes of the coordinates they announce.
-    thread_local std::vector<uint8_t> flags;
-    flags.clear();
-    uint64_t coordinateBytes = 0;
-    while (flags.size() < count) {
-        if (pos >= length) return false;
-        const uint8_t flag = data[pos++];
+    shape.flagsAt = static_cast<uint32_t>(pos);
+    uint64_t xBytes = 0, yBytes = 0;
+    uint32_t seen = 0;
+    const uint8_t* f = data + pos;
+    const uint8_t* const flagsEnd = data + length;
+    while (seen < count) {
+        if (f >= flagsEnd) return false;
+        const uint8_t flag = *f++;
         uint32_t times = 1;
         if (flag & kFlagRepeat) {
-            if (pos >= length) return false;
-            times += data[pos++];
+            if (f >= flagsEnd) return false;
+            times += *f++;
+            if (times > count - seen) return false;
         }
-        if (times > count - flags.size()) return false;
-        flags.insert(flags.end(), times, flag);
-        coordinateBytes += static_cast<uint64_t>(times) * (CoordinateSize(flag, kFlagXShort, kFlagXSameOrPositive) +
-                                                           CoordinateSize(flag, kFlagYShort, kFlagYSameOrPositive));
+        seen += times;
+        const uint8_t sizes = kCoordinateSizes[flag];
+        xBytes += times * (sizes & 0xFu);
+        yBytes += times * (sizes >> 4u);
     }
-    if (pos + coordinateBytes > length) return false;
-    if (!WalkAxis(data, pos, flags, kFlagXShort, kFlagXSameOrPositive, shape.box[0], shape.box[2]) ||
-        !WalkAxis(data, pos, flags, kFlagYShort, kFlagYSameOrPositive, shape.box[1], shape.box[3]))
-        return false;
+    pos = static_cast<uint64_t>(f - data);
+    if (pos + xBytes + yBytes > length) return false;
+    shape.xAt = static_cast<uint32_t>(pos);
+    shape.yAt = static_cast<uint32_t>(pos + xBytes);
     shape.points = count;
     return true;
+}
+
+const int16_t* TTGlyph::Box() const {
+    const Shape* shape = CheckedShape();
+    if (!shape || shape->points == 0) return nullptr;
+    if (shape_.boxState == ShapeState::Unknown) {
+        const bool ok = WalkAxis(data_, shape_.flagsAt, shape_.points, shape_.xAt, kFlagXShort, kFlagXSameOrPositive,
+                                 shape_.box[0], shape_.box[2]) &&
+                        WalkAxis(data_, shape_.flagsAt, shape_.points, shape_.yAt, kFlagYShort, kFlagYSameOrPositive,
+                                 shape_.box[1], shape_.box[3]);
+        shape_.boxState = ok ? ShapeState::Good : ShapeState::Bad;
+    }
+    return shape_.boxState == ShapeState::Good ? shape_.box : nullptr;
 }
 
 const TTGlyph::Shape* TTGlyph::CheckedShape() const {
@@ -239,17 +287,22 @@ bool TTGlyph::HasTrueBoundingBox() const {
     const Shape* shape = CheckedShape();
     if (!shape) return false;
     if (shape->points == 0) return true;
+    const int16_t* box = Box();
+    if (!box) return false;
     for (int i = 0; i < 4; ++i)
-        if (static_cast<int16_t>(endian::LoadBE16(data_ + 2 + 2 * i)) != shape->box[i]) return false;
+        if (static_cast<int16_t>(endian::LoadBE16(data_ + 2 + 2 * i)) != box[i]) return false;
     return true;
 }
 
 bool TTGlyph::FixBoundingBox() {
-    const Shape* shape = IsEmpty() ? nullptr : CheckedShape();
-    if (!IsEmpty() && !shape) return false;
-    if (!shape || shape->points == 0) return true;
+    if (IsEmpty()) return true;
+    const Shape* shape = CheckedShape();
+    if (!shape) return false;
+    if (shape->points == 0) return true;
+    const int16_t* box = Box();
+    if (!box) return false;
     // The box is no part of the shape: the cached walk stays valid.
-    for (int i = 0; i < 4; ++i) endian::StoreBE16(data_ + 2 + 2 * i, static_cast<uint16_t>(shape->box[i]));
+    for (int i = 0; i < 4; ++i) endian::StoreBE16(data_ + 2 + 2 * i, static_cast<uint16_t>(box[i]));
     return true;
 }
 

@@ -61,7 +61,7 @@ bool CreateEmptyTteFile(const char* path) {
         SetLastError(eudc::ToLastError(e));
         return false;
     }
-    const DWORD error = eudc::ReplaceTteFile(path, bytes);
+    const DWORD error = eudc::ReplaceTteFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()));
     SetLastError(error);
     return error == ERROR_SUCCESS;
 }

@@ -132,14 +132,35 @@ fs::path MatchComponent(const fs::path& dir, const std::string& nameUtf8) {
     return exact;
 }
 
+// A drive's link resolved, kept while the link itself stays the same: resolving it costs a
+// readlink per component of its target, and every path names a drive.
+struct ResolvedLink {
+    std::string link;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    int64_t mtimeNs = 0;
+    fs::path target;
+};
+
 std::optional<fs::path> DriveRoot(wchar_t letter) {
     letter = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(letter)));
     if (letter < L'a' || letter > L'z') return std::nullopt;
-    std::error_code ec;
     const fs::path link = Root() / "dosdevices" / (std::string(1, static_cast<char>(letter)) + ":");
-    if (fs::exists(link, ec)) {
+    struct stat st = {};
+    if (lstat(link.c_str(), &st) == 0) {
+        static std::mutex mutex;
+        static ResolvedLink cache[26];
+        ResolvedLink& c = cache[letter - L'a'];
+        const int64_t mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        std::lock_guard<std::mutex> guard(mutex);
+        if (c.link == link.native() && c.dev == st.st_dev && c.ino == st.st_ino && c.mtimeNs == mtimeNs)
+            return c.target;
+        std::error_code ec;
         fs::path target = fs::canonical(link, ec);
-        if (!ec) return target;
+        if (!ec) {
+            c = ResolvedLink{link.native(), st.st_dev, st.st_ino, mtimeNs, target};
+            return target;
+        }
     }
     if (letter == L'c') return Root() / "drive_c";
     if (letter == L'z') return fs::path("/");
@@ -168,7 +189,7 @@ void SetCurrentDirectoryPath(const std::wstring& fullPath) {
 }
 
 std::optional<fs::path> ToHost(std::wstring_view windowsPath) {
-    const std::optional<path::FullPath> full = path::MakeFull(windowsPath, CurrentDirectory());
+    const std::optional<path::FullPath> full = path::MakeFull(windowsPath, CurrentDirectory);
     if (!full) return std::nullopt;
     std::optional<fs::path> base = DriveRoot(full->drive);
     if (!base) return std::nullopt;

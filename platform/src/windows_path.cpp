@@ -35,13 +35,16 @@ std::wstring FullPath::ToString() const {
     return out;
 }
 
-std::optional<FullPath> MakeFull(std::wstring_view name, std::wstring_view currentDirectory) {
+std::optional<FullPath> MakeFull(std::wstring_view name, const CurrentDirectoryFn& currentDirectoryFn) {
     if (name.starts_with(L"\\\\?\\") || name.starts_with(L"\\??\\")) name.remove_prefix(4);
     if (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1])) return std::nullopt;  // UNC
 
     std::optional<FullPath> current;
+    std::wstring currentText;
     auto Current = [&]() -> std::optional<FullPath> {
         if (!current) {
+            currentText = currentDirectoryFn ? currentDirectoryFn() : std::wstring();
+            const std::wstring_view currentDirectory = currentText;
             if (currentDirectory.size() < 2 || !IsDriveLetter(currentDirectory[0]) || currentDirectory[1] != L':' ||
                 (currentDirectory.size() > 2 && !IsSeparator(currentDirectory[2])))
                 return std::nullopt;

@@ -2,6 +2,7 @@
 // taken against the current directory, "\" and "/" both separate, "." and empty components go,
 // and ".." never climbs above a drive root (C:\..\x is C:\x).
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,8 +17,10 @@ struct FullPath {
     std::wstring ToString() const;  // "C:\a\b", "C:\" for the root
 };
 
-// currentDirectory is a full path such as "C:\users" (or "C:\"). nullopt for names that no
-// drive letter can hold: UNC names, device names, a current directory that is not full.
-std::optional<FullPath> MakeFull(std::wstring_view name, std::wstring_view currentDirectory);
+// currentDirectory gives a full path such as "C:\users" (or "C:\"); it is asked only for names
+// that depend on it. nullopt for names that no drive letter can hold: UNC names, device names, a
+// current directory that is not full.
+using CurrentDirectoryFn = std::function<std::wstring()>;
+std::optional<FullPath> MakeFull(std::wstring_view name, const CurrentDirectoryFn& currentDirectory);
 
 }  // namespace platform::path

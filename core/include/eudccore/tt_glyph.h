@@ -73,14 +73,19 @@ public:
 private:
     // What one walk over the data found; kept until the data changes, so that a glyph is walked
     // once however often it is asked.
+    enum class ShapeState : uint8_t { Unknown, Good, Bad };
     struct Shape {
         int16_t contours = 0;
         uint32_t points = 0;
+        uint32_t flagsAt = 0, xAt = 0, yAt = 0;  // where the flags and the coordinates start
+        ShapeState boxState = ShapeState::Unknown;
         int16_t box[4] = {};  // xMin, yMin, xMax, yMax of the points
     };
-    enum class ShapeState : uint8_t { Unknown, Good, Bad };
     bool Parse(Shape& shape) const;
     const Shape* CheckedShape() const;
+    // The box of the points, worked out once; null for a glyph without points or one whose
+    // coordinates leave the 16-bit range.
+    const int16_t* Box() const;
     void FreeData();
 
     uint16_t advanceWidth_ = kResetAdvanceWidth;

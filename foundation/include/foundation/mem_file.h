@@ -37,6 +37,10 @@ public:
     // earlier Open is let go, so that unrelated content is never written back into it.
     virtual bool Attach(const void* data, std::uint32_t length, ReleaseFunction release);
 
+    // Makes room for size bytes of content at once, for a caller that knows how large the content
+    // will grow; false when the block cannot be had.
+    bool Reserve(std::uint64_t size);
+
     // The content, for reading or patching in place; null when there is no block.
     std::uint8_t* GetData() const { return data_; }
     // Bytes reserved for the content.
@@ -45,7 +49,6 @@ public:
 private:
     template <class Char>
     bool OpenAny(const Char* name, FileOpenMode mode);
-    bool Reserve(std::uint64_t size);
     void FreeBlock(std::uint8_t* block) const;
     bool WriteBack();
 

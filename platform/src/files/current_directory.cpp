@@ -25,7 +25,7 @@ DWORD CopyOut(const std::basic_string<Char>& s, DWORD size, Char* buffer) {
 }
 
 BOOL SetTo(std::wstring_view name) {
-    const auto full = platform::path::MakeFull(name, platform::prefix::CurrentDirectory());
+    const auto full = platform::path::MakeFull(name, platform::prefix::CurrentDirectory);
     if (name.empty() || !full) return Fail(ERROR_PATH_NOT_FOUND);
     const auto host = Resolve(full->ToString(), Intent::Read);
     if (!host) return FALSE;

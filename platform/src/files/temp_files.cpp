@@ -54,7 +54,7 @@ std::wstring TempFolder() {
     else if (auto t = Variable(L"TEMP")) path = *t;
     else if (auto p = Variable(L"USERPROFILE")) path = *p;
     else path = L"C:\\windows";
-    if (auto full = platform::path::MakeFull(path, platform::prefix::CurrentDirectory())) path = full->ToString();
+    if (auto full = platform::path::MakeFull(path, platform::prefix::CurrentDirectory)) path = full->ToString();
     if (path.empty() || path.back() != L'\\') path += L'\\';
     return path;
 }
@@ -68,8 +68,8 @@ bool IsDirectory(const std::filesystem::path& p) {
 bool FolderReady(const std::wstring& folder) {
     const auto host = platform::files::Resolve(folder, platform::files::Intent::Read);
     if (host && IsDirectory(*host)) return true;
-    const auto asked = platform::path::MakeFull(folder, platform::prefix::CurrentDirectory());
-    const auto temp = platform::path::MakeFull(TempFolder(), platform::prefix::CurrentDirectory());
+    const auto asked = platform::path::MakeFull(folder, platform::prefix::CurrentDirectory);
+    const auto temp = platform::path::MakeFull(TempFolder(), platform::prefix::CurrentDirectory);
     if (!asked || !temp || !platform::text::EqualNoCase(asked->ToString(), temp->ToString())) {
         SetLastError(ERROR_DIRECTORY);
         return false;
