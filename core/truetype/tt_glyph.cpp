@@ -282,27 +282,27 @@ bool TTGlyph::GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) co
     return true;
 }
 
-bool TTGlyph::HasTrueBoundingBox() const {
-    if (IsEmpty()) return true;
+TTGlyph::BoxCheck TTGlyph::CheckBox() const {
+    if (IsEmpty()) return BoxCheck::NoPoints;
     const Shape* shape = CheckedShape();
-    if (!shape) return false;
-    if (shape->points == 0) return true;
-    const int16_t* box = Box();
-    if (!box) return false;
+    if (!shape) return BoxCheck::Malformed;
+    if (shape->points == 0) return BoxCheck::NoPoints;
+    return Box() ? BoxCheck::Points : BoxCheck::Malformed;
+}
+
+bool TTGlyph::HasTrueBoundingBox() const {
+    const BoxCheck check = CheckBox();
+    if (check != BoxCheck::Points) return check == BoxCheck::NoPoints;
     for (int i = 0; i < 4; ++i)
-        if (static_cast<int16_t>(endian::LoadBE16(data_ + 2 + 2 * i)) != box[i]) return false;
+        if (static_cast<int16_t>(endian::LoadBE16(data_ + 2 + 2 * i)) != shape_.box[i]) return false;
     return true;
 }
 
 bool TTGlyph::FixBoundingBox() {
-    if (IsEmpty()) return true;
-    const Shape* shape = CheckedShape();
-    if (!shape) return false;
-    if (shape->points == 0) return true;
-    const int16_t* box = Box();
-    if (!box) return false;
+    const BoxCheck check = CheckBox();
+    if (check != BoxCheck::Points) return check == BoxCheck::NoPoints;
     // The box is no part of the shape: the cached walk stays valid.
-    for (int i = 0; i < 4; ++i) endian::StoreBE16(data_ + 2 + 2 * i, static_cast<uint16_t>(box[i]));
+    for (int i = 0; i < 4; ++i) endian::StoreBE16(data_ + 2 + 2 * i, static_cast<uint16_t>(shape_.box[i]));
     return true;
 }
 

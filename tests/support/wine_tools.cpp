@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
+
+#include "platform/winnls.h"
 
 namespace fs = std::filesystem;
 
@@ -10,35 +13,16 @@ namespace testsupport {
 namespace {
 
 std::string Utf16LeToUtf8(const std::string& bytes) {
-    std::string out;
-    size_t i = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                       static_cast<unsigned char>(bytes[1]) == 0xFE
-                   ? 2
-                   : 0;
-    for (; i + 1 < bytes.size(); i += 2) {
-        uint32_t c = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-            const uint32_t low = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
-            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        if (c == '\r') continue;
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+    const size_t start = bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 0;
+    std::vector<WCHAR> units;
+    for (size_t i = start; i + 1 < bytes.size(); i += 2) {
+        const auto unit = static_cast<WCHAR>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        if (unit != L'\r') units.push_back(unit);
     }
+    const int size = static_cast<int>(units.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, units.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, units.data(), size, out.data(), n, nullptr, nullptr);
     return out;
 }
 

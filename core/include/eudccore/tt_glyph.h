@@ -86,6 +86,9 @@ private:
     // The box of the points, worked out once; null for a glyph without points or one whose
     // coordinates leave the 16-bit range.
     const int16_t* Box() const;
+    // Whether the glyph has points whose box is known (then in shape_.box).
+    enum class BoxCheck { NoPoints, Points, Malformed };
+    BoxCheck CheckBox() const;
     void FreeData();
 
     uint16_t advanceWidth_ = kResetAdvanceWidth;

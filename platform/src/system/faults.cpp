@@ -23,11 +23,11 @@ bool g_fromEnvironment = false;
 void ReadEnvironmentOnce() {
     if (g_fromEnvironment) return;
     g_fromEnvironment = true;
-    const char* spec = std::getenv("EUDC_TEST_FAULT");
-    if (!spec) return;
-    const char* colon = std::strchr(spec, ':');
+    const char* setting = std::getenv("EUDC_TEST_FAULT");
+    if (!setting) return;
+    const char* colon = std::strchr(setting, ':');
     if (!colon) return;
-    const std::string kind(spec, static_cast<size_t>(colon - spec));
+    const std::string kind(setting, static_cast<size_t>(colon - setting));
     const long n = std::strtol(colon + 1, nullptr, 10);
     if (n <= 0) return;
     if (kind == "write") g_plan.kind = testing::FaultKind::Write;
