@@ -1,5 +1,6 @@
 // The TrueType editor on any bytes: whatever it opens it reads glyph by glyph, writes into, and
 // closes; a font it closed without complaint opens again with what was written.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ EUDC_FUZZ_TARGET(truetype, Seeds) {
     if (put) {
         TTGlyph back;
         FUZZ_CHECK(reopened.GetGlyph(codes.front(), back));
-        FUZZ_CHECK(back.Length() == written.Length() && back.AdvanceWidth() == written.AdvanceWidth());
+        // The data, not always the advance: a glyph past hmtx's long metrics shares the last one.
+        FUZZ_CHECK(back.Length() == written.Length() && std::equal(back.Data(), back.Data() + back.Length(), written.Data()));
     }
     return 0;
 }
