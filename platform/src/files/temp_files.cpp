@@ -48,12 +48,7 @@ UINT StartNumber() {
 
 // The temporary folder as a full path with its trailing backslash.
 std::wstring TempFolder() {
-    using platform::environment::Variable;
-    std::wstring path;
-    if (auto v = Variable(L"TMP")) path = *v;
-    else if (auto t = Variable(L"TEMP")) path = *t;
-    else if (auto p = Variable(L"USERPROFILE")) path = *p;
-    else path = L"C:\\windows";
+    std::wstring path = platform::environment::FirstVariable({L"TMP", L"TEMP", L"USERPROFILE"}).value_or(L"C:\\windows");
     if (auto full = platform::path::MakeFull(path, platform::prefix::CurrentDirectory)) path = full->ToString();
     if (path.empty() || path.back() != L'\\') path += L'\\';
     return path;

@@ -94,11 +94,13 @@ Variables Build() {
 
 }  // namespace
 
-std::optional<std::wstring> Variable(std::wstring_view name) {
+std::optional<std::wstring> Variable(std::wstring_view name) { return FirstVariable({name}); }
+
+std::optional<std::wstring> FirstVariable(std::initializer_list<std::wstring_view> names) {
     const Variables vars = Build();
-    const std::wstring* value = Find(vars, name);
-    if (!value || value->empty()) return std::nullopt;
-    return *value;
+    for (std::wstring_view name : names)
+        if (const std::wstring* value = Find(vars, name); value && !value->empty()) return *value;
+    return std::nullopt;
 }
 
 std::wstring Expand(std::wstring_view text) { return ExpandWith(Build(), text); }
