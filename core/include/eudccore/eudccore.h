@@ -9,3 +9,6 @@
 #include "eudccore/eudc_registry.h"
 #include "eudccore/tte_update.h"
 #include "eudccore/ref_glyph.h"
+#include "eudccore/client_data.h"
+#include "eudccore/ime_keys.h"
+#include "eudccore/ime_buffer.h"
