@@ -4,10 +4,17 @@
 
 namespace eudc {
 namespace {
-int g_versionCode = ComputeWindowsVersionCode();
+// Asked on first use, so that other objects built at load may use it whatever the order in which
+// the library's objects are built.
+int& Code() {
+    static int code = ComputeWindowsVersionCode();
+    return code;
 }
+// Still computed at load, as the library documents.
+[[maybe_unused]] const int g_atLoad = Code();
+}  // namespace
 
-int WindowsVersionCode() { return g_versionCode; }
-void RefreshWindowsVersionCode() { g_versionCode = ComputeWindowsVersionCode(); }
+int WindowsVersionCode() { return Code(); }
+void RefreshWindowsVersionCode() { Code() = ComputeWindowsVersionCode(); }
 
 }  // namespace eudc

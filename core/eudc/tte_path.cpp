@@ -5,8 +5,8 @@
 
 #include "common/process_version.h"
 #include "common/registry_helpers.h"
+#include "common/system_folders.h"
 #include "eudccore/eudc_registry.h"
-#include "platform/module.h"
 #include "platform/shell.h"
 #include "platform/sysinfo.h"
 #include "platform/winnls.h"
@@ -29,35 +29,10 @@ std::string ShellFolder(int csidl) {
     return path;
 }
 
-std::string WithoutTrailingSlash(std::string s) {
-    if (!s.empty() && s.back() == '\\') s.pop_back();
-    return s;
-}
-
 // folder + "\" unless it already ends in one + name.
 std::string Join(const std::string& folder, const std::string& name) {
     if (!folder.empty() && folder.back() == '\\') return folder + name;
     return folder + "\\" + name;
-}
-
-std::string WindowsDirectory(int versionCode) {
-    char dir[MAX_PATH] = {};
-    UINT n = 0;
-    if (versionCode >= 13 && versionCode <= 15) {
-        // The shared Windows directory of a terminal server, where the system has one.
-        using Fn = UINT (*)(LPSTR, UINT);
-        if (auto fn = reinterpret_cast<Fn>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWindowsDirectoryA")))
-            n = fn(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) n = 0;
-    }
-    if (n == 0 && GetWindowsDirectoryA(dir, MAX_PATH) >= MAX_PATH) dir[0] = '\0';
-    return dir;
-}
-
-std::string SystemDirectory() {
-    char dir[250] = {};
-    if (GetSystemDirectoryA(dir, sizeof dir) >= sizeof dir) dir[0] = '\0';
-    return dir;
 }
 
 bool SpecialFolderIsCommonAppData() {
@@ -106,8 +81,8 @@ bool Resolve(std::string& path, _TerminalServiceMode_ mode) {
         path = Join(ShellFolder(folder), file);
         return true;
     }
-    const std::string windows = WithoutTrailingSlash(WindowsDirectory(version));
-    const std::string system = WithoutTrailingSlash(SystemDirectory());
+    const std::string windows = eudc::WindowsDirectory(version);
+    const std::string system = eudc::SystemDirectory();
     if (!dir.empty()) {
         if (dir == kTokenWindows)
             path = windows + "\\" + file;

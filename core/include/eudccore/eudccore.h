@@ -12,3 +12,4 @@
 #include "eudccore/client_data.h"
 #include "eudccore/ime_keys.h"
 #include "eudccore/ime_buffer.h"
+#include "eudccore/register_word.h"

@@ -1,0 +1,13 @@
+// The Windows and system directories as the library finds them, without a trailing '\'.
+#pragma once
+#include <string>
+
+namespace eudc {
+
+// The shared Windows directory of a terminal server for version codes 13 to 15 where the system
+// has one, else GetWindowsDirectoryA. Empty when the folder does not fit `bufferSize`.
+std::string WindowsDirectory(int versionCode, unsigned bufferSize = 260);
+// GetSystemDirectoryA; empty when the folder does not fit `bufferSize`.
+std::string SystemDirectory(unsigned bufferSize = 250);
+
+}  // namespace eudc
