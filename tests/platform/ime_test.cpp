@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "files/win_error.h"
@@ -10,10 +9,9 @@
 #include "platform/imm.h"
 #include "platform/winreg.h"
 #include "platform/winver.h"
-#include "support/temp_prefix.h"
+#include "support/described_ime.h"
 
 using namespace testsupport;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -26,11 +24,8 @@ struct ImeWorkstation : ::testing::Test {
     TempPrefix prefix;
     ImeWorkstation() { prefix.InstallFixtureRegistry(); }
 
-    fs::path SystemFolder() const { return prefix.root() / "drive_c" / "windows" / "system32"; }
     void Describe(const std::string& layout, const std::string& file, const std::string& text) const {
-        SetRegistryString(HKEY_LOCAL_MACHINE, kLayouts + layout, "Ime File", file);
-        fs::create_directories(SystemFolder());
-        WriteFileBytes(SystemFolder() / file, text);
+        DescribeIme(prefix, layout, file, text);
     }
     std::string Name(HKL layout) const {
         char name[128];
@@ -40,19 +35,6 @@ struct ImeWorkstation : ::testing::Test {
         return name;
     }
 };
-
-// The record of a layout, read through the W function so that the conversion shows.
-std::wstring RecordW(const char* layout, const wchar_t* value) {
-    HKEY key = nullptr;
-    const std::string path = std::string("Software\\EudcPlatform\\IME\\") + layout;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return L"<none>";
-    WCHAR data[512] = {};
-    DWORD size = sizeof data - sizeof(WCHAR);
-    const LONG rc = RegQueryValueExW(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return L"<none>";
-    return std::wstring(data, size / sizeof(WCHAR));
-}
 
 }  // namespace
 
@@ -203,15 +185,13 @@ TEST_F(ImeWorkstation, WhatAnImeAcceptsIsRecordedForTheUser) {
         SCOPED_TRACE(c.descriptor);
         TempPrefix fresh;
         fresh.InstallFixtureRegistry();
-        SetRegistryString(HKEY_LOCAL_MACHINE, std::string(kLayouts) + "E0010404", "Ime File", "phon.ime");
-        fs::create_directories(fresh.root() / "drive_c" / "windows" / "system32");
-        WriteFileBytes(fresh.root() / "drive_c" / "windows" / "system32" / "phon.ime", c.descriptor);
+        DescribeIme(fresh, "E0010404", "phon.ime", c.descriptor);
 
         char first[] = "C:\\users\\a\\TQ_Zuin.Tbl";
         char second[] = "C:\\users\\a\\\xB7\x73.Tbl";  // 新.Tbl
         EXPECT_EQ(ImmEscapeA(kPhonetic, nullptr, IME_ESC_SET_EUDC_DICTIONARY, first) != 0, c.dictionary);
         EXPECT_EQ(ImmEscapeA(kPhonetic, nullptr, IME_ESC_SET_EUDC_DICTIONARY, second) != 0, c.dictionary);
-        EXPECT_EQ(RecordW("E0010404", L"EUDC Dictionary"),
+        EXPECT_EQ(ImeRecord("E0010404", L"EUDC Dictionary"),
                   c.dictionary ? std::wstring(L"C:\\users\\a\\\u65B0.Tbl") + L'\0' : L"<none>");
 
         EXPECT_EQ(ImmRegisterWordA(kPhonetic, reading, IME_REGWORD_STYLE_EUDC, word), c.words ? TRUE : FALSE);
@@ -220,7 +200,7 @@ TEST_F(ImeWorkstation, WhatAnImeAcceptsIsRecordedForTheUser) {
         EXPECT_FALSE(ImmRegisterWordA(kPhonetic, "a\tb", IME_REGWORD_STYLE_EUDC, word));
         EXPECT_FALSE(ImmRegisterWordA(kPhonetic, "", IME_REGWORD_STYLE_EUDC, word));
         EXPECT_FALSE(ImmRegisterWordA(kPhonetic, std::string(256, 'a').c_str(), IME_REGWORD_STYLE_EUDC, word));
-        EXPECT_EQ(RecordW("E0010404", L"Registered Words"),
+        EXPECT_EQ(ImeRecord("E0010404", L"Registered Words"),
                   c.words ? std::wstring(L"\u3105\u3000\u3000\u02C9\t\uE000") + L'\0' + L"1\t\u4E00" + L'\0' + L'\0'
                           : L"<none>");
     }
@@ -228,5 +208,5 @@ TEST_F(ImeWorkstation, WhatAnImeAcceptsIsRecordedForTheUser) {
     char path[] = "C:\\x.tbl";
     EXPECT_EQ(ImmEscapeA(Layout(0xE0020404), nullptr, IME_ESC_SET_EUDC_DICTIONARY, path), 0);
     EXPECT_FALSE(ImmRegisterWordA(Layout(0xE0020404), "1", IME_REGWORD_STYLE_EUDC, word));
-    EXPECT_EQ(RecordW("E0020404", L"EUDC Dictionary"), L"<none>");
+    EXPECT_EQ(ImeRecord("E0020404", L"EUDC Dictionary"), L"<none>");
 }
