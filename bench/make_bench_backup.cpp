@@ -8,12 +8,12 @@
 #include <string>
 
 #include "backup_writer.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "truetype/fixed_point.h"
 #include "truetype/glyph_builder.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

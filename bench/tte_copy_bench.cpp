@@ -18,13 +18,13 @@
 #include <vector>
 
 #include "eudccore/font_slot.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_copy.h"
 #include "eudccore/tte_install.h"
 #include "eudccore/tte_update.h"
 #include "foundation/endian.h"
 #include "foundation/mem_file.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace fs = std::filesystem;
 

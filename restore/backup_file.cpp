@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "foundation/endian.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "foundation/file_open_mode.h"
 #include "foundation/mem_file.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 using namespace backup;
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "eudccore/ref_glyph.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "foundation/mem_file.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "eudc/tte_build.h"
 
 #include "eudc/tte_target.h"
-#include "eudccore/tt_font_file.h"
 #include "eudccore/tte_install.h"
 #include "foundation/file_replace.h"
 #include "foundation/mem_file.h"
+#include "truetype/tt_font_file.h"
 #include "truetype/tte_glyph_copy.h"
 
 namespace eudc {

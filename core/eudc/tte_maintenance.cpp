@@ -7,13 +7,14 @@
 #include "eudc/tte_build.h"
 #include "eudccore/as400_2_code.h"
 #include "eudccore/eudc_registry.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_copy.h"
 #include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
 #include "foundation/mem_file.h"
 #include "foundation/os_file.h"
 #include "platform/fileapi.h"
+#include "truetype/tt_glyph.h"
+#include "truetype/tte_writer.h"
 
 namespace {
 

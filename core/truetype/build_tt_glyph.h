@@ -1,8 +1,8 @@
 // Turns a collected outline into a TrueType glyph fitted to a font's design box.
 #pragma once
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "truetype/glyph_outline.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 // The em square's centre lands on the design box's centre, scaled by unitsPerEm / 1024. Without a
 // box: unitsPerEm 1024, left 0, bottom -204, right 1024, top 820. False when the outline could

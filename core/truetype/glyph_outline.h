@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "eudccore/tt_glyph.h"
 #include "platform/wingdi.h"
+#include "truetype/tt_glyph.h"
 
 struct OutlinePoint {
     uint16_t onCurve = 1;  // 1 on-curve, 0 quadratic control point

@@ -4,10 +4,10 @@
 #include <new>
 
 #include "common/process_version.h"
-#include "eudccore/tt_glyph.h"
 #include "platform/winnls.h"
 #include "truetype/build_tt_glyph.h"
 #include "truetype/system_glyph_outline.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

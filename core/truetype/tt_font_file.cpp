@@ -1,14 +1,14 @@
-#include "eudccore/tt_font_file.h"
+#include "truetype/tt_font_file.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
-#include "eudccore/tt_glyph.h"
 #include "foundation/base_file.h"
 #include "foundation/endian.h"
 #include "truetype/sfnt_checksum.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

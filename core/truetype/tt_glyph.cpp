@@ -1,4 +1,4 @@
-#include "eudccore/tt_glyph.h"
+#include "truetype/tt_glyph.h"
 
 #include <algorithm>
 #include <array>

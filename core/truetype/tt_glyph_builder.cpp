@@ -1,11 +1,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "eudccore/tt_glyph.h"
 #include "foundation/endian.h"
-#include "truetype/glyf_format.h"
 #include "truetype/fixed_point.h"
+#include "truetype/glyf_format.h"
 #include "truetype/glyph_builder.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -3,16 +3,17 @@
 #include <memory>
 #include <vector>
 
+#include "eudc/tte_build.h"
 #include "eudccore/eudc_registry.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "eudccore/tte_update.h"
 #include "foundation/mem_file.h"
 #include "foundation/os_file.h"
-#include "truetype/tte_glyph_copy.h"
-#include "eudc/tte_build.h"
 #include "platform/fileapi.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
+#include "truetype/tte_glyph_copy.h"
+#include "truetype/tte_writer.h"
 
 namespace {
 

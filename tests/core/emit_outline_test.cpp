@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "eudccore/tt_glyph.h"
 #include "foundation/endian.h"
 #include "truetype/build_tt_glyph.h"
 #include "truetype/emit_outline.h"
 #include "truetype/fixed_point.h"
 #include "truetype/glyph_builder.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "eudccore/tt_glyph.h"
 #include "truetype/fixed_point.h"
 #include "truetype/glyph_builder.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 
 #include "common/process_version.h"
 #include "eudccore/ref_glyph.h"
-#include "eudccore/tt_glyph.h"
 #include "platform/windows.h"
 #include "support/temp_prefix.h"
 #include "support/test_font_builder.h"
+#include "truetype/tt_glyph.h"
 
 using testsupport::FontContour;
 using testsupport::TempPrefix;

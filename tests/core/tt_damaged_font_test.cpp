@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "common/process_version.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "support/temp_prefix.h"
 #include "support/test_font_builder.h"
 #include "support/tt_test_fonts.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "common/process_version.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "foundation/os_file.h"
 #include "support/temp_prefix.h"
-#include "template_environment.h"
 #include "support/test_font_builder.h"
 #include "support/tt_test_fonts.h"
+#include "template_environment.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

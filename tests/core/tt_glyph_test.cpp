@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "eudccore/tt_glyph.h"
 #include "support/tt_test_fonts.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

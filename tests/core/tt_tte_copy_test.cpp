@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "common/process_version.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_copy.h"
 #include "eudccore/tte_install.h"
 #include "eudccore/tte_update.h"
@@ -18,8 +16,11 @@
 #include "foundation/os_file.h"
 #include "platform/winreg.h"
 #include "support/temp_prefix.h"
-#include "template_environment.h"
 #include "support/tt_test_fonts.h"
+#include "template_environment.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
+#include "truetype/tte_writer.h"
 
 namespace {
 

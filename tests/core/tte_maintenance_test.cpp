@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "common/process_version.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "eudccore/tte_update.h"
 #include "foundation/endian.h"
@@ -20,6 +18,8 @@
 #include "support/box_glyph.h"
 #include "support/temp_prefix.h"
 #include "support/tt_test_fonts.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace fs = std::filesystem;
 namespace pt = platform::testing;

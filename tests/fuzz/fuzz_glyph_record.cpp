@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "fuzz_target.h"
 #include "support/box_glyph.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "backup_writer.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "foundation/mem_file.h"
 #include "platform/winreg.h"
 #include "support/temp_prefix.h"
 #include "support/test_font_builder.h"
 #include "support/tt_test_fonts.h"
 #include "tool_runner.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 #include "tte_sections.h"
 
 using namespace testsupport;

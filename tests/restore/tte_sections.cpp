@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "eudccore/tt_font_file.h"
 #include "eudccore/tte_install.h"
 #include "foundation/mem_file.h"
 #include "support/box_glyph.h"
+#include "truetype/tt_font_file.h"
 
 namespace testsupport {
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "eudccore/tt_glyph.h"
+#include "truetype/tt_glyph.h"
 
 namespace testsupport {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "eudccore/tt_glyph.h"
 #include "foundation/endian.h"
+#include "truetype/tt_glyph.h"
 
 namespace testsupport {
 

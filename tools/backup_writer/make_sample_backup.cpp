@@ -8,11 +8,11 @@
 #include <string>
 
 #include "backup_writer.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "eudccore/tte_install.h"
 #include "foundation/endian.h"
 #include "foundation/mem_file.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 

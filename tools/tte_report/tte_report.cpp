@@ -11,12 +11,12 @@
 #include "backup_format.h"
 #include "eudccore/eudc_registry.h"
 #include "eudccore/font_slot.h"
-#include "eudccore/tt_font_file.h"
-#include "eudccore/tt_glyph.h"
 #include "foundation/endian.h"
 #include "foundation/os_file.h"
 #include "platform/fileapi.h"
 #include "platform/winnls.h"
+#include "truetype/tt_font_file.h"
+#include "truetype/tt_glyph.h"
 
 namespace {
 
