@@ -1,37 +1,67 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix, then builds and runs a client that finds the library
-# with find_package(eudccore) and links eudccore::eudccore.
+# Installs the build into a scratch prefix, then builds and runs the client in client/: it finds
+# the package with find_package(eudccore), touches every export of the umbrella header from C++
+# (and those with C linkage from C), and compiles every installed header on its own.
 set -euo pipefail
 build="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
-cmake --install "$build" --prefix "$scratch/inst" >/dev/null
-test -x "$scratch/inst/bin/eudcrestore"
-test -f "$scratch/inst/include/eudccore/eudccore.h"
-readelf -d "$scratch/inst/bin/eudcrestore" | grep -q 'RUNPATH.*\$ORIGIN:\$ORIGIN/../lib'
-# One platform per process: the program defines none of the platform's functions itself.
-test -f "$scratch/inst/lib/libeudcplatform.so.0"
-if nm -D --defined-only "$scratch/inst/bin/eudcrestore" | grep -E ' T .*(GetLastError|CreateFile|RegOpenKey|EnableEUDC)'; then
-  echo "eudcrestore defines platform functions of its own" >&2
+inst="$scratch/inst"
+fail() {
+  echo "install check: $*" >&2
   exit 1
-fi
-mkdir -p "$scratch/client"
-cat > "$scratch/client/CMakeLists.txt" <<'CMAKE'
-cmake_minimum_required(VERSION 3.25)
-project(client CXX)
-set(CMAKE_CXX_STANDARD 20)
-find_package(eudccore REQUIRED)
-add_executable(client main.cpp)
-target_link_libraries(client PRIVATE eudccore::eudccore)
-CMAKE
-cat > "$scratch/client/main.cpp" <<'CPP'
-#include <eudccore/eudccore.h>
-int main() {
-    AS400_2_Code converter(0);
-    return converter.NHC(0) == 0xC241 && GetNewTteData(nullptr) > 0 ? 0 : 1;
 }
-CPP
-cmake -S "$scratch/client" -B "$scratch/client/build" -DCMAKE_PREFIX_PATH="$scratch/inst" >/dev/null
-cmake --build "$scratch/client/build" >/dev/null
-LD_LIBRARY_PATH="$scratch/inst/lib" "$scratch/client/build/client"
+cmake --install "$build" --prefix "$inst" >/dev/null
+test -x "$inst/bin/eudcrestore"
+test -f "$inst/include/eudccore/eudccore.h"
+readelf -d "$inst/bin/eudcrestore" | grep -q 'RUNPATH.*\$ORIGIN:\$ORIGIN/../lib'
+# One platform per process: the program defines none of the platform's functions itself.
+test -f "$inst/lib/libeudcplatform.so.0"
+if nm -D --defined-only "$inst/bin/eudcrestore" | grep -E ' T .*(GetLastError|CreateFile|RegOpenKey|EnableEUDC)'; then
+  fail "eudcrestore defines platform functions of its own"
+fi
+test -f "$inst/lib/libeudcfoundation.a" || fail "the foundation library is not installed"
+test ! -e "$inst/include/eudccore/platform/testing.h" || fail "the platform's test interface is installed"
+
+# Every installed library header is in the umbrella and has its section in the client; those with
+# C linkage are also used by the C client.
+client="$scratch/client"
+cp -r "$here/client" "$client"
+for header in "$inst"/include/eudccore/*.h; do
+  name="eudccore/$(basename "$header")"
+  [ "$name" = eudccore/eudccore.h ] && continue
+  grep -q "^#include \"$name\"" "$inst/include/eudccore/eudccore.h" || fail "the umbrella header lacks $name"
+  grep -qF "$name" "$client/main.cpp" || fail "$name has no section in tests/install/client/main.cpp"
+  if grep -q 'extern "C"' "$header"; then
+    grep -qF "$name" "$client/main.c" || fail "$name declares C exports that tests/install/client/main.c does not use"
+  fi
+done
+
+# Each installed header compiles alone, as a client includes it (C headers also as C).
+mkdir "$client/headers"
+n=0
+while IFS= read -r header; do
+  n=$((n + 1))
+  echo "#include <${header#"$inst/include/"}>" >"$client/headers/h$n.cpp"
+  if grep -q 'extern "C"' "$header"; then cp "$client/headers/h$n.cpp" "$client/headers/h$n.c"; fi
+done < <(find "$inst/include" -name '*.h' | sort)
+
+cmake -S "$client" -B "$client/build" -DCMAKE_PREFIX_PATH="$inst" >/dev/null
+cmake --build "$client/build" >/dev/null
+# On an empty workstation, which the client's calls must leave as it was.
+export WINEPREFIX="$scratch/workstation" EUDC_HOST_FONTS=0
+LD_LIBRARY_PATH="$inst/lib" "$client/build/client" || fail "the C++ client failed"
+LD_LIBRARY_PATH="$inst/lib" "$client/build/cclient" || fail "the C client failed"
+test ! -e "$WINEPREFIX" || fail "the client's calls wrote to the workstation"
+
+# Every function and object the library exports is one the clients refer to (constructors and
+# destructors of each kind count as one; vtables and type information come with their classes).
+exported="$(nm -DC --defined-only "$inst/lib/libeudccore.so" | cut -d' ' -f3- |
+  grep -Ev '^(_init|_fini|vtable for |typeinfo for |typeinfo name for |VTT for |(non-)?virtual thunk to )' | sort -u)"
+used="$(for program in client cclient; do nm -DC --undefined-only "$client/build/$program"; done |
+  sed -E 's/^ *U //; s/@.*$//' | sort -u)"
+missing="$(comm -23 <(echo "$exported") <(echo "$used"))"
+[ -z "$missing" ] || fail "exports that tests/install/client does not touch:
+$missing"
 echo "install check passed"
