@@ -13,3 +13,4 @@
 #include "eudccore/ime_keys.h"
 #include "eudccore/ime_buffer.h"
 #include "eudccore/register_word.h"
+#include "eudccore/ime_helpers.h"

@@ -198,5 +198,24 @@ int main() {
         Touch(&Manager_ImeBuffer_NZuin_XP);
     }
 
+    // ---- eudccore/ime_helpers.h
+    {
+        unsigned char caption[16];
+        Expect(Get_Ime_type("\xAA\x60\xAD\xB5") == 1, "the Phonetic IME by name");
+        Expect(RegisterWord_Zuin_Data2Caption("1  =", caption, 4) == 8, "Zhuyin keys as symbols");
+        Expect(RegisterWord_FindHKL("\xAA\x60\xAD\xB5") == nullptr, "no IME on an empty workstation");
+        Touch(&RegisterWord_SetHKL);
+        Touch(&ConfigEudcFile);
+        Touch(&SetImeDicFile);
+        Touch(&RegisterWord_Chanjei_Data2Caption);
+        Touch(&RegisterWord_Zuin_Caption2Data);
+        Touch(&RegisterWord_Chanjei_Caption2Data);
+        Touch(&RegisterWord_Zuin);
+        Touch(&RegisterWord_NewZuin);
+        Touch(&RegisterWord_Chanjei);
+        Touch(&RegisterWord_NewChanjei);
+        Touch(&Register_OriginalIme);
+    }
+
     return failures == 0 ? 0 : 1;
 }
