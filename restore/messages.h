@@ -10,6 +10,8 @@ enum : unsigned {
     kSlotFailed = 20178,    // slot, face, path, reason
     kLinkNotWritten = 20179,  // face
     kGlyphsNotKept = 20180,   // slot, face, count
+    kBoxTableNotWritten = 20181,  // path, reason
+    kImeNotRegistered = 20182,    // the registration's result
     kReasonLock = 20190,
     kReasonNoPath,
     kReasonNotOurFile,

@@ -8,14 +8,17 @@
 #include "common/ansi_text.h"
 #include "common/version_code.h"
 #include "eudccore/eudc_registry.h"
+#include "eudccore/register_word.h"
 #include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
+#include "foundation/os_file.h"
 #include "foundation/tmp_file.h"
 #include "keep_user_glyphs.h"
 #include "messages.h"
 #include "platform/fileapi.h"
 #include "platform/heap.h"
 #include "platform/module.h"
+#include "platform/shell.h"
 #include "platform/sysinfo.h"
 #include "platform/winreg.h"
 #include "platform/workstation.h"
@@ -112,13 +115,61 @@ void FontPhase(BackupFile& backup, bool keepUserGlyphs, RestoreReport& report, c
         RestoreSlot(backup, table[slot], slot, keepUserGlyphs, report, progress);
 }
 
-// Reads the input-method section. liu.box and the registration are not yet written.
-void InputMethodPhase(BackupFile& backup) {
+// The Boshiamy table file in the system folder gets the backup's input-method section whole.
+void WriteBoxTable(BackupFile& backup, RestoreReport& report, const Progress& progress) {
     const backup::SectionDescriptor section = backup.ImeDescriptor();
-    if (section.present()) {
-        HExactBuffer bytes;
-        backup.ReadSection(section, bytes);
+    if (!section.present()) return;
+    char system[251] = {};
+    const UINT n = GetSystemDirectoryA(system, 250);
+    std::string path = n > 0 && n < 250 ? std::string(system, n) : std::string();
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    path += "\\liu.box";
+    HExactBuffer bytes;
+    if (!backup.ReadSection(section, bytes)) {
+        report.BoxTableNotWritten(path, ERROR_READ_FAULT);
+        return;
     }
+    OS_File file;
+    const auto length = static_cast<uint32_t>(bytes.GetLength());
+    bool written = file.Open(path.c_str(), 0x9002);
+    DWORD reason = written ? ERROR_SUCCESS : GetLastError();
+    if (written) {
+        written = file.Write(bytes.GetBuffer(0), length) == length && file.SetLength(length);
+        if (!written) reason = GetLastError();
+        file.Flush();
+        written = file.Close() && written;
+    }
+    if (!written) {
+        report.BoxTableNotWritten(path, reason != ERROR_SUCCESS ? reason : ERROR_WRITE_FAULT);
+        return;
+    }
+    progress.Say("嘸蝦米字根檔 → " + Progress::Utf8(path));
+}
+
+void ServeRecord(unsigned int code, _WORD_DATA_Code* record) {
+    restore::ServeCharacterRecord(code, reinterpret_cast<uint8_t*>(record));
+}
+
+std::string CommonDocuments() {
+    LPITEMIDLIST pidl = nullptr;
+    char path[MAX_PATH] = {};
+    if (SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_DOCUMENTS, &pidl) == S_OK && pidl) {
+        SHGetPathFromIDListA(pidl, path);
+        CoTaskMemFree(pidl);
+    }
+    return path;
+}
+
+// liu.box, then the characters' input codes into every installed IME's dictionary.
+void InputMethodPhase(BackupFile& backup, RestoreReport& report, const Progress& progress) {
+    WriteBoxTable(backup, report, progress);
+    TQClient_RegisterWord* words = Get_TQClient_RegisterWord();
+    if (!words) return;
+    const std::string documents = CommonDocuments();
+    words->Init(documents.c_str(), ServeRecord);
+    const int result = words->Update(true);
+    if (result < 0) report.ImeNotRegistered(result);
+    progress.Say("輸入法造字詞庫：結果 " + std::to_string(result));
 }
 
 // Under Wine, where the workstation's C: drive lies on the host.
@@ -161,7 +212,7 @@ int RestoreBackup(const char* path, bool keepUserGlyphs, RestoreReport* report, 
     restore::SetCharacterSource(backup.CharacterRecords());
 
     FontPhase(backup, keepUserGlyphs, failures, steps);
-    InputMethodPhase(backup);
+    InputMethodPhase(backup, failures, steps);
     TteUpdate_Uninit();
 
     restore::SetCharacterSource(nullptr);

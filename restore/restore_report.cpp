@@ -67,6 +67,12 @@ void RestoreReport::GlyphsNotKept(int slot, const _TQFontData_Struc1& record, in
     lines_.push_back(Format(kGlyphsNotKept, slot, FaceOf(record).c_str(), count));
 }
 
+void RestoreReport::BoxTableNotWritten(const std::string& path, DWORD reason) {
+    lines_.push_back(Format(kBoxTableNotWritten, path.c_str(), ReasonText(reason).c_str()));
+}
+
+void RestoreReport::ImeNotRegistered(int result) { lines_.push_back(Format(kImeNotRegistered, result)); }
+
 std::string RestoreReport::Message() const {
     std::string list;
     for (const std::string& line : lines_) list += (list.empty() ? "" : "\r\n") + line;

@@ -14,6 +14,9 @@ public:
     void SlotFailedText(int slot, const _TQFontData_Struc1& record, const std::string& path, unsigned reasonId);
     void LinkNotWritten(const _TQFontData_Struc1& record);
     void GlyphsNotKept(int slot, const _TQFontData_Struc1& record, int count);
+    void BoxTableNotWritten(const std::string& path, DWORD reason);
+    // result: the registration front end's negative result.
+    void ImeNotRegistered(int result);
 
     bool Complete() const { return lines_.empty(); }
     const std::vector<std::string>& Lines() const { return lines_; }
