@@ -169,7 +169,12 @@ void InputMethodPhase(BackupFile& backup, RestoreReport& report, const Progress&
     words->Init(documents.c_str(), ServeRecord);
     const int result = words->Update(true);
     if (result < 0) report.ImeNotRegistered(result);
-    progress.Say("輸入法造字詞庫：結果 " + std::to_string(result));
+    if (result == 0)
+        progress.Say("輸入法造字詞庫：已登錄");
+    else if (result > 0)
+        progress.Say("輸入法造字詞庫：沒有可登錄的輸入法");
+    else
+        progress.Say("輸入法造字詞庫：沒有全部登錄（結果 " + std::to_string(result) + "）");
 }
 
 // Under Wine, where the workstation's C: drive lies on the host.

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr size_t kRecords = 5948;
-constexpr size_t kManaged = 5140;
 
 _WORD_DATA_Code MakeRecord(uint16_t code, char plane, uint8_t c1, uint8_t c2, int32_t time) {
     _WORD_DATA_Code r{};

@@ -169,5 +169,6 @@ TEST(RestoreProgram, VerboseTellsEachStep) {
     const std::string root = (prefix.root() / "drive_c").string();
     EXPECT_EQ(run.out, "工作站：" + root + "，Windows 5.1（組建 2600，版本代碼 14）\n"
                        "第 0 組 SystemDefaultEUDCFont → C:\\windows\\EUDC.TTE：寫入 64 個字形，保留 0 個使用者的字形\n"
-                       "第 1 組 標楷體 → C:\\windows\\KAI.TTE：寫入 7 個字形，保留 0 個使用者的字形\n");
+                       "第 1 組 標楷體 → C:\\windows\\KAI.TTE：寫入 7 個字形，保留 0 個使用者的字形\n"
+                       "輸入法造字詞庫：沒有可登錄的輸入法\n");
 }
