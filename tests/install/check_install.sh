@@ -54,6 +54,10 @@ export WINEPREFIX="$scratch/workstation" EUDC_HOST_FONTS=0
 LD_LIBRARY_PATH="$inst/lib" "$client/build/client" || fail "the C++ client failed"
 LD_LIBRARY_PATH="$inst/lib" "$client/build/cclient" || fail "the C client failed"
 test ! -e "$WINEPREFIX" || fail "the client's calls wrote to the workstation"
+# The client data kept on a workstation of its own, and found there again.
+WINEPREFIX="$scratch/client-data" LD_LIBRARY_PATH="$inst/lib" "$client/build/client_data_round_trip" ||
+  fail "the client data round trip failed"
+test -s "$scratch/client-data/drive_c/windows/system32/client.dat" || fail "no client data file in the system folder"
 
 # Every function and object the library exports is one the clients refer to (constructors and
 # destructors of each kind count as one; vtables and type information come with their classes).
