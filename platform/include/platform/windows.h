@@ -10,3 +10,5 @@
 #include "platform/module.h"
 #include "platform/winuser.h"
 #include "platform/wingdi.h"
+#include "platform/imm.h"
+#include "platform/winver.h"
