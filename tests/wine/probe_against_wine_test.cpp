@@ -57,6 +57,11 @@ TEST(ProbeAgainstWine, FilesRegistryPathsAndTemporaryFilesAnswerAsWine) {
     for (const char* scenario : {"regsz", "tempname", "delete", "move", "paths", "temppath"}) sides.Compare(scenario);
 }
 
+TEST(ProbeAgainstWine, KernelObjectsAndSecurityAnswerAsWine) {
+    Sides sides;
+    for (const char* scenario : {"objects", "security"}) sides.Compare(scenario);
+}
+
 TEST(ProbeAgainstWine, VersionSettingsAnswerAsWine) {
     Sides sides;
     // win11 is left out: Wine 8.0 does not know the name; we report what Windows 11 reports.

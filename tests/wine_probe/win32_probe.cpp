@@ -2,7 +2,8 @@
 // per answer. Built twice from this one source: with mingw-w64 to run under Wine, and over the
 // platform layer; the two outputs must be equal line for line.
 //
-//   win32_probe <scenario>      scenarios: version regsz tempname delete move paths temppath
+//   win32_probe <scenario>      scenarios: version regsz tempname delete move paths temppath objects
+//                               security
 //   win32_probe setversion <name>   sets Wine's version setting for the next run ("" removes it)
 //
 // Every scenario works under C:\probe, which the caller provides empty.
@@ -219,6 +220,135 @@ void TempPath() {
     Line("temp.wide.length", GetTempPathW(MAX_PATH, wide));
 }
 
+// Named objects: what Create and Open answer for each kind, name and namespace. The last error
+// is printed after every call, 77 where the call left it alone.
+void Created(const char* key, HANDLE h) {
+    Line(key, std::string(h ? "handle" : "null") + " error " + std::to_string(GetLastError()));
+    SetLastError(77);
+}
+
+void KernelObjects() {
+    SetLastError(77);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Global\\ProbeMutex");
+    Created("mutex.new", mutex);
+    Created("mutex.again", CreateMutexA(nullptr, TRUE, "Global\\ProbeMutex"));
+    Created("mutex.open", OpenMutexA(SYNCHRONIZE, FALSE, "Global\\ProbeMutex"));
+    Created("mutex.open.case", OpenMutexA(SYNCHRONIZE, FALSE, "Global\\probemutex"));
+    Created("mutex.open.session", OpenMutexA(SYNCHRONIZE, FALSE, "ProbeMutex"));
+    Created("mutex.open.missing", OpenMutexA(SYNCHRONIZE, FALSE, "Global\\Missing"));
+    Created("event.over.mutex", CreateEventA(nullptr, TRUE, FALSE, "Global\\ProbeMutex"));
+    Created("openevent.over.mutex", OpenEventA(EVENT_MODIFY_STATE, FALSE, "Global\\ProbeMutex"));
+    Created("mapping.over.mutex",
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "Global\\ProbeMutex"));
+    Created("openmapping.over.mutex", OpenFileMappingA(FILE_MAP_READ, FALSE, "Global\\ProbeMutex"));
+    Created("local.prefixed", CreateMutexA(nullptr, FALSE, "Local\\ProbeLocal"));
+    Created("local.plain", CreateMutexA(nullptr, FALSE, "ProbeLocal"));
+    Created("local.then.global", CreateMutexA(nullptr, FALSE, "Local\\Global\\ProbeMutex"));
+    Created("name.namespace.only", CreateMutexA(nullptr, FALSE, "Global\\"));
+    Created("name.backslash.after.namespace", CreateMutexA(nullptr, FALSE, "Global\\\\x"));
+    Created("name.backslash.inside", CreateMutexA(nullptr, FALSE, "Global\\a\\b"));
+    Created("name.backslash.first", CreateMutexA(nullptr, FALSE, "\\x"));
+    Created("name.lower.namespace", CreateMutexA(nullptr, FALSE, "global\\x"));
+    Created("name.slash", CreateMutexA(nullptr, FALSE, "a/b"));
+    Created("name.dots", CreateMutexA(nullptr, FALSE, ".."));
+    Created("name.create.261", CreateMutexA(nullptr, FALSE, std::string(261, 'y').c_str()));
+    Created("name.open.260", OpenMutexA(SYNCHRONIZE, FALSE, std::string(260, 'y').c_str()));
+    Created("unnamed", CreateMutexA(nullptr, FALSE, ""));
+    Created("open.empty", OpenMutexA(SYNCHRONIZE, FALSE, ""));
+    Created("open.null", OpenMutexA(SYNCHRONIZE, FALSE, nullptr));
+
+    Created("mapping.empty", CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 0, "ProbeMap"));
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1000, "ProbeMap");
+    Created("mapping.new", mapping);
+    Created("mapping.again.larger", CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 9000, "ProbeMap"));
+    HANDLE reader = OpenFileMappingA(FILE_MAP_READ, FALSE, "ProbeMap");
+    Created("mapping.open.read", reader);
+    Created("view.write.through.reader", static_cast<HANDLE>(MapViewOfFile(reader, FILE_MAP_WRITE, 0, 0, 0)));
+    Created("view.unaligned", static_cast<HANDLE>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 100, 0)));
+    Created("view.past.end", static_cast<HANDLE>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 65536, 0)));
+    Created("view.past.page", static_cast<HANDLE>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 4097)));
+    char* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    Created("view.whole", view);
+    if (view) {
+        std::strcpy(view, "shared");
+        const char* seen = static_cast<const char*>(MapViewOfFile(reader, FILE_MAP_READ, 0, 0, 0));
+        Line("view.seen", seen ? seen : "-");
+        Outcome("unmap.inside", UnmapViewOfFile(view + 10) != 0);
+        Outcome("unmap.again", UnmapViewOfFile(view) != 0);
+    }
+
+    auto waited = [](const char* key, HANDLE h) {
+        SetLastError(77);
+        const DWORD r = WaitForSingleObject(h, 0);
+        Line(key, std::to_string(r) + " error " + std::to_string(GetLastError()));
+    };
+    waited("wait.mutex", mutex);
+    Outcome("release", ReleaseMutex(mutex) != 0);
+    Outcome("release.unowned", ReleaseMutex(mutex) != 0);
+    waited("wait.mapping", mapping);
+    waited("wait.bad", reinterpret_cast<HANDLE>(0x1234));
+    HANDLE event = CreateEventA(nullptr, FALSE, TRUE, "ProbeEvent");
+    waited("wait.event.set", event);
+    waited("wait.event.consumed", event);
+    HANDLE setter = OpenEventA(EVENT_MODIFY_STATE, FALSE, "ProbeEvent");
+    waited("wait.without.synchronize", setter);
+    Outcome("set", SetEvent(setter) != 0);
+    Outcome("set.mutex", SetEvent(mutex) != 0);
+    Outcome("release.event", ReleaseMutex(event) != 0);
+}
+
+// The token's user and the security structures built from it.
+void Security() {
+    HANDLE token = nullptr;
+    Outcome("thread.token", OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) != 0);
+    Outcome("process.token", OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) != 0);
+    DWORD needed = 0;
+    Outcome("user.size", GetTokenInformation(token, TokenUser, nullptr, 0, &needed) != 0);
+    Line("user.needed", needed);
+    BYTE info[256] = {};
+    Outcome("user", GetTokenInformation(token, TokenUser, info, sizeof info, &needed) != 0);
+    const auto* user = reinterpret_cast<const TOKEN_USER*>(info);
+    const auto* sid = static_cast<const SID*>(user->User.Sid);
+    std::string text = "S";
+    for (const unsigned long part : {static_cast<unsigned long>(sid->Revision),
+                                     static_cast<unsigned long>(sid->IdentifierAuthority.Value[5])})
+        text += '-' + std::to_string(part);
+    for (BYTE i = 0; i < sid->SubAuthorityCount; ++i) text += '-' + std::to_string(sid->SubAuthority[i]);
+    Line("user.sid", text);
+    Line("user.sid.offset", static_cast<unsigned long>(reinterpret_cast<const BYTE*>(sid) - info));
+    Line("user.attributes", user->User.Attributes);
+    Line("user.length", GetLengthSid(user->User.Sid));
+    CloseHandle(token);
+
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    Outcome("everyone", AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone) != 0);
+    Line("everyone.length", GetLengthSid(everyone));
+    PSID nine = nullptr;
+    Outcome("nine", AllocateAndInitializeSid(&world, 9, 0, 0, 0, 0, 0, 0, 0, 0, &nine) != 0);
+    alignas(4) BYTE buffer[64] = {};
+    auto* acl = reinterpret_cast<PACL>(buffer);
+    Outcome("acl.small", InitializeAcl(acl, 4, ACL_REVISION) != 0);
+    Outcome("acl.revision", InitializeAcl(acl, 64, 7) != 0);
+    Outcome("acl", InitializeAcl(acl, sizeof(ACL) + 20, ACL_REVISION) != 0);
+    Outcome("ace.first", AddAccessAllowedAce(acl, ACL_REVISION, FILE_MAP_READ | FILE_MAP_WRITE, everyone) != 0);
+    Outcome("ace.full", AddAccessAllowedAce(acl, ACL_REVISION, SYNCHRONIZE, everyone) != 0);
+    Outcome("ace.revision", AddAccessAllowedAce(acl, 9, SYNCHRONIZE, everyone) != 0);
+    Line("acl.entries", std::to_string(acl->AceCount) + " size " + std::to_string(acl->AclSize) + " entry " +
+                            Hex(buffer + sizeof(ACL), 20));
+    SECURITY_DESCRIPTOR sd;
+    Outcome("sd.revision", InitializeSecurityDescriptor(&sd, 2) != 0);
+    Outcome("sd", InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) != 0);
+    Outcome("sd.dacl", SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE) != 0);
+    Line("sd.control", sd.Control);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+    SetLastError(77);
+    Created("mutex.with.descriptor", CreateMutexA(&sa, FALSE, "ProbeSecured"));
+    sd.Revision = 5;
+    Created("mutex.bad.descriptor", CreateMutexA(&sa, FALSE, "ProbeBroken"));
+    FreeSid(everyone);
+}
+
 }  // namespace
 
 // Wine reads its version setting when a program starts, so the next run sees it.
@@ -237,7 +367,7 @@ int SetVersion(const char* name) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "setversion") return SetVersion(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: win32_probe version|regsz|tempname|delete|move|paths|temppath\n");
+        std::fprintf(stderr, "usage: win32_probe version|regsz|tempname|delete|move|paths|temppath|objects|security\n");
         return 2;
     }
     const std::string scenario = argv[1];
@@ -248,6 +378,8 @@ int main(int argc, char** argv) {
     else if (scenario == "move") MoveOntoOpen();
     else if (scenario == "paths") Paths();
     else if (scenario == "temppath") TempPath();
+    else if (scenario == "objects") KernelObjects();
+    else if (scenario == "security") Security();
     else return 2;
     return 0;
 }

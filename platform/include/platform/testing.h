@@ -36,3 +36,17 @@ void FailNth(FaultKind kind, long n);
 long OperationsSeen(FaultKind kind);
 
 }  // namespace platform::testing
+
+namespace platform::testing {
+
+// The clock of WaitForSingleObject. Off (the default), a wait polls its object in real time. On,
+// a finite wait whose object is not signalled does not sleep: the clock jumps to the wait's end
+// and the object is asked once more, so a 300000 ms wait on a mutex that another process holds
+// returns WAIT_TIMEOUT at once. An INFINITE wait cannot end by time and still waits in real time.
+// Switching also resets LastWaitTimeout.
+void UseVirtualWaitClock(bool on);
+// The timeout passed to the latest WaitForSingleObject call of any thread; 0 when none was made
+// since the clock was last switched.
+DWORD LastWaitTimeout();
+
+}  // namespace platform::testing

@@ -3,6 +3,8 @@
 #include "platform/wintypes.h"
 #include "platform/fileapi.h"
 #include "platform/heap.h"
+#include "platform/synchapi.h"
+#include "platform/securitybase.h"
 #include "platform/winnls.h"
 #include "platform/winreg.h"
 #include "platform/sysinfo.h"

@@ -8,7 +8,7 @@
 
 namespace platform::handles {
 
-// Base of everything a HANDLE can stand for (files now; mutexes, mappings, events later).
+// Base of everything a HANDLE can stand for: files, mutexes, events, mappings, tokens.
 class Object {
 public:
     virtual ~Object() = default;

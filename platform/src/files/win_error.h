@@ -20,9 +20,6 @@
 #ifndef ERROR_DIRECTORY
 #define ERROR_DIRECTORY 267L
 #endif
-#ifndef ERROR_NOACCESS
-#define ERROR_NOACCESS 998L
-#endif
 
 namespace platform::files {
 
