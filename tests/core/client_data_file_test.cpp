@@ -211,3 +211,31 @@ TEST_F(ClientDataFile, OtherSessionsAreToldThroughTheirEvents) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClientDataNames, BeforeNt5TheObjectsHaveNoGlobalPrefix) {
+    struct Case {
+        const char* version;
+        const char* mapping;
+        const char* other;
+    } cases[] = {{"win98", "FileMap_TQClient_Data", "Global\\FileMap_TQClient_Data"},
+                 {"nt40", "FileMap_TQClient_Data", "Global\\FileMap_TQClient_Data"},
+                 {"win2k", "Global\\FileMap_TQClient_Data", "FileMap_TQClient_Data"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        testsupport::TempPrefix prefix;
+        prefix.InstallFixtureRegistry();
+        prefix.SetWindowsVersion(c.version);
+        Client_Data data;
+        char name[] = "client.dat";
+        ASSERT_EQ(data.Init(name, WindowsPath(prefix.scratch()).c_str(), false), 0);
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, c.mapping);
+        EXPECT_NE(mapping, nullptr);
+        if (mapping) CloseHandle(mapping);
+        EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, c.other), nullptr);
+        data.UnInit();
+    }
+}
+
+}  // namespace
