@@ -59,7 +59,7 @@ TEST_F(ClientDataStore, RecordsAreStoredEmptiedAndRefusedOutsideTheArea) {
 
     _WORD_DATA_Code out{};
     EXPECT_TRUE(data.Get__CodeData(0xE000, &out));
-    EXPECT_EQ(out.Code, 0xE000);
+    EXPECT_EQ(static_cast<unsigned>(out.Code), 0xE000u);
     EXPECT_FALSE(data.Get__CodeData(0xDFFF, &out));
     EXPECT_FALSE(data.Get_UserMakeWord(0xF900));
     EXPECT_EQ(data.Get_ExistCount(), 0);
