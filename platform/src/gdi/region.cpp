@@ -1,8 +1,9 @@
-// Polygon rasterisation and set operations on band lists.
+// Polygon rasterisation: a pixel belongs to the polygon when its centre is inside by the fill
+// rule; an edge passing exactly through a centre leaves that pixel on its right.
 #include "gdi/region.h"
 
 #include <algorithm>
-#include <utility>
+#include <limits>
 
 namespace platform::gdi {
 
@@ -13,162 +14,266 @@ namespace {
 constexpr uint64_t kMaxRasterWork = uint64_t{1} << 26;
 constexpr uint64_t kMaxSlantedRows = uint64_t{1} << 20;
 
-// An edge stored top to bottom; dir says which way the polygon ran along it.
-struct Edge {
-    int64_t x0, y0, x1, y1;
-    int dir;
-};
-
 int64_t FloorDiv(int64_t num, int64_t den) {  // den > 0
+    // Outlines at a quarter of the em take the much quicker 32-bit division.
+    if (num == static_cast<int32_t>(num) && den == static_cast<int32_t>(den)) {
+        const auto n = static_cast<int32_t>(num), d = static_cast<int32_t>(den);
+        const int32_t q = n / d;
+        return (n % d != 0 && n < 0) ? q - 1 : q;
+    }
     int64_t q = num / den;
     return (num % den != 0 && num < 0) ? q - 1 : q;
 }
 
-// The first pixel column whose centre lies at or right of the edge on row y's centre line. Exact:
-// 2 * dy * (X - 0.5) is an integer, and every term stays below 2^58 for coordinates within 2^27.
-int64_t CrossingPixel(const Edge& e, int64_t y) {
-    int64_t dy = e.y1 - e.y0;
-    int64_t num = 2 * e.x0 * dy + (e.x1 - e.x0) * (2 * y + 1 - 2 * e.y0) - dy;
-    return -FloorDiv(-num, 2 * dy);
+// An edge stored top to bottom; dir says which way the polygon ran along it.
+struct Edge {
+    int32_t x0, y0, x1, y1;
+    int32_t dir;
+};
+
+// A run of edges going down all the way, top to bottom: one of them crosses every row from the
+// run's top to its bottom. A polygon is cut into such chains where it turns back in y.
+//
+// For the row being drawn the chain holds where its edge crosses: the first pixel column whose
+// centre lies at or right of the edge on the row's centre line, exactly. With den = 2 dy,
+// 2 dy (X - 0.5) = crossing * den - rest, 0 <= rest < den; every term stays below 2^58 for
+// coordinates within 2^27. Going down a row adds 2 dx to the left side: stepQuot rows of den
+// and stepRest.
+struct Chain {
+    uint32_t first, end;  // its edges in the edge vector
+    int32_t top, bottom;
+    const Edge* edge;
+    int64_t crossing, rest, den, stepQuot, stepRest;
+
+    void StartAt(const Edge* e, int64_t y) {
+        edge = e;
+        const int64_t dy = e->y1 - e->y0, dx = e->x1 - e->x0;
+        den = 2 * dy;
+        const int64_t num = 2 * int64_t{e->x0} * dy + dx * (2 * y + 1 - 2 * int64_t{e->y0}) - dy;
+        crossing = -FloorDiv(-num, den);
+        rest = crossing * den - num;
+        // An edge of one row is never drawn a second time.
+        stepQuot = dy > 1 ? FloorDiv(2 * dx, den) : 0;
+        stepRest = 2 * dx - stepQuot * den;
+    }
+    // Onto the next edge when this one ends above row y; the next starts where this one ended.
+    void Follow(int64_t y) {
+        if (edge->y1 <= y) StartAt(edge + 1, y);
+    }
+    void NextRow() {
+        crossing += stepQuot;
+        rest -= stepRest;
+        if (rest < 0) {
+            rest += den;
+            ++crossing;
+        }
+    }
+    bool Vertical() const { return edge->x0 == edge->x1; }
+};
+
+// Scratch of the rasteriser, kept so that a polygon costs no allocation once warm; used only
+// while RegionMutex() is held.
+struct RasterScratch {
+    std::vector<Edge> edges;  // chain by chain
+    std::vector<Chain> chains;
+    std::vector<uint32_t> order;  // chains by top
+    std::vector<Chain*> active;
+    std::vector<uint64_t> keys;
+    std::vector<const Edge*> across;
+};
+
+RasterScratch& Raster() {
+    static auto* scratch = new RasterScratch;
+    return *scratch;
 }
 
-void AppendSpan(std::vector<Span>& spans, int64_t left, int64_t right) {
-    if (left >= right) return;
-    if (!spans.empty() && spans.back().right >= left) {
-        spans.back().right = std::max<int32_t>(spans.back().right, static_cast<int32_t>(right));
+// Cuts the polygon's edges (less the horizontal ones, which cross no row centre line) into chains.
+void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
+    std::vector<Edge>& edges = scratch.edges;
+    std::vector<Chain>& chains = scratch.chains;
+    edges.clear();
+    chains.clear();
+    edges.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const POINT& a = points[i];
+        const POINT& b = points[i + 1 < count ? i + 1 : 0];
+        if (a.y < b.y)
+            edges.push_back({static_cast<int32_t>(a.x), static_cast<int32_t>(a.y), static_cast<int32_t>(b.x),
+                             static_cast<int32_t>(b.y), 1});
+        else if (a.y > b.y)
+            edges.push_back({static_cast<int32_t>(b.x), static_cast<int32_t>(b.y), static_cast<int32_t>(a.x),
+                             static_cast<int32_t>(a.y), -1});
+    }
+    if (edges.empty()) return;
+    // Start where the direction turns, so that no chain is cut in two.
+    const auto turn =
+        std::adjacent_find(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.dir != r.dir; });
+    if (turn == edges.end()) {  // every edge one way: no closed polygon has that
+        edges.clear();
         return;
     }
-    spans.push_back({static_cast<int32_t>(left), static_cast<int32_t>(right)});
+    std::rotate(edges.begin(), turn + 1, edges.end());
+    for (uint32_t i = 0; i < edges.size();) {
+        uint32_t end = i + 1;
+        while (end < edges.size() && edges[end].dir == edges[i].dir) ++end;
+        // A chain that goes up in the polygon's order was collected bottom first.
+        if (edges[i].dir < 0) std::reverse(edges.begin() + i, edges.begin() + end);
+        Chain c{};
+        c.first = i;
+        c.end = end;
+        c.top = edges[i].y0;
+        c.bottom = edges[end - 1].y1;
+        chains.push_back(c);
+        i = end;
+    }
 }
 
-std::vector<Span> RowSpans(const std::vector<const Edge*>& active, int64_t y, bool winding) {
-    std::vector<std::pair<int64_t, int>> crossings;
-    crossings.reserve(active.size());
-    for (const Edge* e : active) crossings.emplace_back(CrossingPixel(*e, y), e->dir);
-    std::sort(crossings.begin(), crossings.end());
-    std::vector<Span> spans;
+// Whether the polygon stays within the work it may take, counted as rows times the edges that
+// cross them, a run of rows whose edges are all vertical counting as one row.
+bool WithinWorkLimits(RasterScratch& scratch) {
+    const std::vector<Edge>& edges = scratch.edges;
+    uint64_t rows = 0;
+    int64_t low = edges[0].y0, high = edges[0].y1;
+    for (const Edge& e : edges) {
+        rows += static_cast<uint64_t>(e.y1 - e.y0);
+        low = std::min<int64_t>(low, e.y0);
+        high = std::max<int64_t>(high, e.y1);
+    }
+    // Every row counted once per edge, and every row slanted: the most it can come to.
+    if (rows <= kMaxRasterWork && static_cast<uint64_t>(high - low) <= kMaxSlantedRows) return true;
+    // Otherwise counted exactly, from one vertex height to the next.
+    std::vector<uint64_t>& keys = scratch.keys;
+    std::vector<const Edge*>& across = scratch.across;
+    keys.clear();
+    across.clear();
+    for (size_t i = 0; i < edges.size(); ++i) keys.push_back((static_cast<uint64_t>(edges[i].y0 - low) << 32) | i);
+    std::sort(keys.begin(), keys.end());
+    auto edgeAt = [&](size_t k) -> const Edge& { return edges[keys[k] & 0xFFFFFFFFu]; };
+    constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
+    uint64_t work = 0, slantedRows = 0;
+    size_t next = 0;
+    int64_t top = low;
+    while (true) {
+        std::erase_if(across, [top](const Edge* e) { return e->y1 <= top; });
+        for (; next < keys.size() && edgeAt(next).y0 <= top; ++next) across.push_back(&edgeAt(next));
+        int64_t bottom = next < keys.size() ? edgeAt(next).y0 : kNever;
+        bool vertical = true;
+        for (const Edge* e : across) {
+            bottom = std::min<int64_t>(bottom, e->y1);
+            vertical = vertical && e->x0 == e->x1;
+        }
+        if (bottom == kNever) return true;
+        if (!across.empty() && vertical) {
+            work += across.size();
+        } else if (!across.empty()) {
+            work += across.size() * static_cast<uint64_t>(bottom - top);
+            slantedRows += static_cast<uint64_t>(bottom - top);
+            if (work > kMaxRasterWork || slantedRows > kMaxSlantedRows) return false;
+        }
+        top = bottom;
+    }
+}
+
+// Keeps active in crossing order; it is nearly sorted from the row before.
+void SortByCrossing(std::vector<Chain*>& active) {
+    for (size_t i = 1; i < active.size(); ++i) {
+        Chain* c = active[i];
+        size_t j = i;
+        for (; j > 0 && active[j - 1]->crossing > c->crossing; --j) active[j] = active[j - 1];
+        active[j] = c;
+    }
+}
+
+// Rows top..bottom as the sorted crossings of active make them.
+void AddRows(const std::vector<Chain*>& active, bool winding, int64_t top, int64_t bottom, BandList& out) {
+    const uint32_t start = out.openBand();
     int wind = 0;
-    for (size_t i = 0; i + 1 < crossings.size(); ++i) {
-        wind += crossings[i].second;
-        bool inside = winding ? wind != 0 : (i % 2) == 0;
-        if (inside) AppendSpan(spans, crossings[i].first, crossings[i + 1].first);
+    for (size_t i = 0; i + 1 < active.size(); ++i) {
+        wind += active[i]->edge->dir;
+        const bool inside = winding ? wind != 0 : (i % 2) == 0;
+        if (inside)
+            out.addSpan(start, static_cast<int32_t>(active[i]->crossing), static_cast<int32_t>(active[i + 1]->crossing));
     }
-    return spans;
+    out.closeBand(start, static_cast<int32_t>(top), static_cast<int32_t>(bottom));
 }
 
-bool Apply(int mode, bool a, bool b) {
-    switch (mode) {
-        case RGN_AND: return a && b;
-        case RGN_OR: return a || b;
-        case RGN_XOR: return a != b;
-        case RGN_DIFF: return a && !b;
-        default: return a;
+// Rows y..limit of two chains, the inside lying between them whatever the fill rule.
+void DrawPair(Chain& a, Chain& b, int64_t y, int64_t limit, BandList& out) {
+    while (y < limit) {
+        a.Follow(y);
+        b.Follow(y);
+        int64_t end = y + 1;
+        if (a.Vertical() && b.Vertical()) end = std::min<int64_t>({limit, a.edge->y1, b.edge->y1});
+        const uint32_t start = out.openBand();
+        out.addSpan(start, static_cast<int32_t>(std::min(a.crossing, b.crossing)),
+                    static_cast<int32_t>(std::max(a.crossing, b.crossing)));
+        out.closeBand(start, static_cast<int32_t>(y), static_cast<int32_t>(end));
+        a.NextRow();
+        b.NextRow();
+        y = end;
     }
 }
 
-bool Covers(const std::vector<Span>& spans, size_t& i, int32_t x) {
-    while (i < spans.size() && spans[i].right <= x) ++i;
-    return i < spans.size() && spans[i].left <= x;
-}
-
-std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mode) {
-    std::vector<int32_t> xs;
-    xs.reserve(2 * (a.size() + b.size()));
-    for (const Span& s : a) xs.insert(xs.end(), {s.left, s.right});
-    for (const Span& s : b) xs.insert(xs.end(), {s.left, s.right});
-    std::sort(xs.begin(), xs.end());
-    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-    std::vector<Span> out;
-    size_t ia = 0, ib = 0;
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        if (Apply(mode, Covers(a, ia, xs[i]), Covers(b, ib, xs[i]))) AppendSpan(out, xs[i], xs[i + 1]);
+// Rows y..limit of any number of chains.
+void DrawChains(std::vector<Chain*>& active, bool winding, int64_t y, int64_t limit, BandList& out) {
+    while (y < limit) {
+        int64_t end = y + 1;
+        bool vertical = true;
+        for (Chain* c : active) {
+            c->Follow(y);
+            vertical = vertical && c->Vertical();
+        }
+        if (vertical) {
+            // Every row until an edge ends is the same, however many there are.
+            end = limit;
+            for (const Chain* c : active) end = std::min<int64_t>(end, c->edge->y1);
+        }
+        SortByCrossing(active);
+        AddRows(active, winding, y, end, out);
+        for (Chain* c : active) c->NextRow();
+        y = end;
     }
-    return out;
-}
-
-const std::vector<Span>* BandAt(const BandList& bands, size_t& i, int32_t y) {
-    while (i < bands.size() && bands[i].bottom <= y) ++i;
-    return (i < bands.size() && bands[i].top <= y) ? &bands[i].spans : nullptr;
 }
 
 }  // namespace
 
-void AppendBand(BandList& bands, int32_t top, int32_t bottom, std::vector<Span> spans) {
-    if (spans.empty() || top >= bottom) return;
-    if (!bands.empty() && bands.back().bottom == top && bands.back().spans == spans) {
-        bands.back().bottom = bottom;
-        return;
-    }
-    bands.push_back({top, bottom, std::move(spans)});
-}
-
 bool RasterisePolygon(const POINT* points, int count, bool winding, BandList& out) {
     out.clear();
     if (!points || count < 3) return true;
-    std::vector<Edge> edges;
-    std::vector<int64_t> ys;
-    for (int i = 0; i < count; ++i) {
-        const POINT& a = points[i];
-        const POINT& b = points[(i + 1) % count];
-        if (a.y == b.y) continue;  // crosses no row centre line
-        if (a.y < b.y) edges.push_back({a.x, a.y, b.x, b.y, 1});
-        else edges.push_back({b.x, b.y, a.x, a.y, -1});
-        ys.push_back(a.y);
-    }
-    if (edges.empty()) return true;
-    std::sort(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.y0 < r.y0; });
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
+    RasterScratch& scratch = Raster();
+    BuildChains(points, count, scratch);
+    if (scratch.edges.empty()) return true;
+    if (!WithinWorkLimits(scratch)) return false;
 
-    std::vector<const Edge*> active;
+    std::vector<Chain>& chains = scratch.chains;
+    std::vector<uint32_t>& order = scratch.order;
+    std::vector<Chain*>& active = scratch.active;
+    order.resize(chains.size());
+    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return chains[a].top < chains[b].top; });
+    active.clear();
+
+    // Between one chain starting or ending and the next the same chains are drawn.
+    constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
     size_t next = 0;
-    uint64_t work = 0, slantedRows = 0;
-    for (size_t s = 0; s + 1 < ys.size(); ++s) {
-        int64_t top = ys[s], bottom = ys[s + 1];
-        std::erase_if(active, [top](const Edge* e) { return e->y1 <= top; });
-        while (next < edges.size() && edges[next].y0 <= top) active.push_back(&edges[next++]);
-        if (active.empty()) continue;
-        bool vertical = std::all_of(active.begin(), active.end(), [](const Edge* e) { return e->x0 == e->x1; });
-        if (vertical) {
-            // Every row of the slab is the same, however tall it is.
-            work += active.size();
-            AppendBand(out, static_cast<int32_t>(top), static_cast<int32_t>(bottom), RowSpans(active, top, winding));
-            continue;
+    int64_t y = chains[order[0]].top;
+    while (true) {
+        std::erase_if(active, [y](const Chain* c) { return c->bottom <= y; });
+        for (; next < order.size() && chains[order[next]].top <= y; ++next) {
+            Chain& c = chains[order[next]];
+            c.StartAt(&scratch.edges[c.first], y);
+            active.push_back(&c);
         }
-        for (int64_t y = top; y < bottom; ++y) {
-            work += active.size();
-            if (work > kMaxRasterWork || ++slantedRows > kMaxSlantedRows) {
-                out.clear();
-                return false;
-            }
-            AppendBand(out, static_cast<int32_t>(y), static_cast<int32_t>(y + 1), RowSpans(active, y, winding));
-        }
+        int64_t limit = next < order.size() ? chains[order[next]].top : kNever;
+        for (const Chain* c : active) limit = std::min<int64_t>(limit, c->bottom);
+        if (limit == kNever) break;
+        if (active.size() == 2)
+            DrawPair(*active[0], *active[1], y, limit, out);
+        else if (!active.empty())
+            DrawChains(active, winding, y, limit, out);
+        y = limit;
     }
     return true;
-}
-
-BandList CombineBands(const BandList& a, const BandList& b, int mode) {
-    std::vector<int32_t> ys;
-    ys.reserve(2 * (a.size() + b.size()));
-    for (const Band& band : a) ys.insert(ys.end(), {band.top, band.bottom});
-    for (const Band& band : b) ys.insert(ys.end(), {band.top, band.bottom});
-    std::sort(ys.begin(), ys.end());
-    ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
-    static const std::vector<Span> kNone;
-    BandList out;
-    size_t ia = 0, ib = 0;
-    for (size_t i = 0; i + 1 < ys.size(); ++i) {
-        const std::vector<Span>* sa = BandAt(a, ia, ys[i]);
-        const std::vector<Span>* sb = BandAt(b, ib, ys[i]);
-        if (!sa && !sb) continue;
-        AppendBand(out, ys[i], ys[i + 1], CombineSpans(sa ? *sa : kNone, sb ? *sb : kNone, mode));
-    }
-    return out;
-}
-
-int RegionKind(const BandList& bands) {
-    if (bands.empty()) return NULLREGION;
-    return (bands.size() == 1 && bands[0].spans.size() == 1) ? SIMPLEREGION : COMPLEXREGION;
 }
 
 }  // namespace platform::gdi

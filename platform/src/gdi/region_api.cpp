@@ -7,12 +7,28 @@
 #include "platform/fileapi.h"
 
 namespace platform::gdi {
+
+std::mutex& RegionMutex() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+
 namespace {
 
 bool InRange(int64_t v) { return v >= -kRegionCoordLimit && v <= kRegionCoordLimit; }
 
-HRGN NewRegion(BandList bands) {
-    return static_cast<HRGN>(RegisterObject(std::make_shared<RegionObject>(std::move(bands))));
+// The list operations are built in, kept with its storage for the next one; only while
+// RegionMutex() is held. A result is then copied into its region, whose storage is reused too.
+BandList& Scratch() {
+    static auto* scratch = new BandList;
+    return *scratch;
+}
+
+// A region holding a copy of bands, in storage of its own.
+HRGN NewRegion(const BandList& bands) {
+    auto region = std::make_shared<RegionObject>();
+    region->bands().assign(bands);
+    return static_cast<HRGN>(RegisterObject(std::move(region)));
 }
 
 }  // namespace
@@ -32,12 +48,13 @@ HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
         }
     }
     try {
-        BandList bands;
-        if (!RasterisePolygon(points, count, fillMode == WINDING, bands)) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return nullptr;
-        }
-        return NewRegion(std::move(bands));
+        std::lock_guard<std::mutex> guard(RegionMutex());
+        BandList& bands = Scratch();
+        const bool drawn = RasterisePolygon(points, count, fillMode == WINDING, bands);
+        HRGN region = drawn ? NewRegion(bands) : nullptr;
+        bands.trim();
+        if (!drawn) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return region;
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -52,9 +69,12 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
     try {
-        BandList bands;
-        if (left < right) AppendBand(bands, top, bottom, {{left, right}});
-        return NewRegion(std::move(bands));
+        auto region = std::make_shared<RegionObject>();
+        BandList& bands = region->bands();
+        const uint32_t start = bands.openBand();
+        bands.addSpan(start, left, right);
+        bands.closeBand(start, top, bottom);
+        return static_cast<HRGN>(RegisterObject(std::move(region)));
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -74,11 +94,17 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
         return ERROR;
     }
     try {
-        // Copies of the sources, so dest may be one of them.
-        BandList result = mode == RGN_COPY ? a->bands() : CombineBands(a->bands(), b->bands(), mode);
-        int kind = RegionKind(result);
-        d->setBands(std::move(result));
-        return kind;
+        std::lock_guard<std::mutex> guard(RegionMutex());
+        if (mode == RGN_COPY) {
+            if (d != a) d->bands().assign(a->bands());
+        } else {
+            // Built aside, so that dest may be one of the sources.
+            BandList& result = Scratch();
+            CombineBands(a->bands(), b->bands(), mode, result);
+            d->bands().assign(result);
+            result.trim();
+        }
+        return RegionKind(d->bands());
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return ERROR;
@@ -95,17 +121,19 @@ int GetRgnBox(HRGN region, LPRECT rect) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return ERROR;
     }
-    BandList bands = r->bands();
+    std::lock_guard<std::mutex> guard(RegionMutex());
+    const BandList& bands = r->bands();
     *rect = RECT{0, 0, 0, 0};
     if (!bands.empty()) {
-        rect->left = bands[0].spans.front().left;
-        rect->right = bands[0].spans.back().right;
-        for (const Band& band : bands) {
-            rect->left = std::min<LONG>(rect->left, band.spans.front().left);
-            rect->right = std::max<LONG>(rect->right, band.spans.back().right);
+        const std::vector<Band>& list = bands.bands();
+        rect->left = bands.spans(list.front())[0].left;
+        rect->right = bands.spans(list.front())[list.front().count - 1].right;
+        for (const Band& band : list) {
+            rect->left = std::min<LONG>(rect->left, bands.spans(band)[0].left);
+            rect->right = std::max<LONG>(rect->right, bands.spans(band)[band.count - 1].right);
         }
-        rect->top = bands.front().top;
-        rect->bottom = bands.back().bottom;
+        rect->top = list.front().top;
+        rect->bottom = list.back().bottom;
     }
     return RegionKind(bands);
 }
