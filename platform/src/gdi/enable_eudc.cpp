@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "gdi/change_watch.h"
 #include "platform/fileapi.h"
 #include "platform/testing.h"
 #include "platform/wingdi.h"
@@ -59,6 +60,8 @@ BOOL EnableEUDC(BOOL enable) {
             close(g_lockFd);
             g_lockFd = -1;
         }
+        // EUDC fonts and their links are read again, as Windows reloads them when EUDC comes back.
+        platform::gdi::NoteChange();
         if (saved != ERROR_SUCCESS) {
             SetLastError(static_cast<DWORD>(saved));
             return FALSE;

@@ -1,9 +1,14 @@
 #include "gdi/eudc_link.h"
 
+#include <map>
+#include <mutex>
 #include <optional>
+#include <utility>
 
+#include "gdi/change_watch.h"
 #include "platform/winreg.h"
 #include "prefix.h"
+#include "registry/hive_store.h"
 #include "text.h"
 
 namespace platform::gdi {
@@ -35,10 +40,8 @@ std::optional<std::filesystem::path> ToHostPath(const std::wstring& windowsPath)
     return prefix::ToHost(windowsPath);
 }
 
-}  // namespace
-
-std::vector<std::filesystem::path> EudcLinkFiles(const std::string& askedName, const std::string& familyName) {
-    std::vector<std::filesystem::path> out;
+EudcLinks ReadLinks(const std::string& askedName, const std::string& familyName) {
+    EudcLinks out;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kEudcKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return out;
     std::vector<std::wstring> names;
@@ -53,6 +56,38 @@ std::vector<std::filesystem::path> EudcLinkFiles(const std::string& askedName, c
             if (auto host = ToHostPath(*data)) out.push_back(std::move(*host));
     RegCloseKey(key);
     return out;
+}
+
+// Far more faces than a process draws in; beyond it the answers start over.
+constexpr size_t kMaxAnswers = 256;
+
+struct Answers {
+    std::mutex lock;
+    uint64_t generation = 0;
+    std::map<std::pair<std::string, std::string>, std::shared_ptr<const EudcLinks>> byFace;
+};
+
+Answers& TheAnswers() {
+    static auto* answers = new Answers;
+    return *answers;
+}
+
+}  // namespace
+
+std::shared_ptr<const EudcLinks> EudcLinkFiles(const std::string& askedName, const std::string& familyName,
+                                               uint64_t generation) {
+    Answers& answers = TheAnswers();
+    std::lock_guard<std::mutex> guard(answers.lock);
+    if (answers.generation != generation || answers.byFace.size() >= kMaxAnswers) {
+        WatchFileFolder(registry::HiveFile(registry::HiveId::User));
+        answers.byFace.clear();
+        answers.generation = generation;
+    }
+    auto key = std::make_pair(askedName, familyName);
+    auto it = answers.byFace.find(key);
+    if (it == answers.byFace.end())
+        it = answers.byFace.emplace(std::move(key), std::make_shared<const EudcLinks>(ReadLinks(askedName, familyName))).first;
+    return it->second;
 }
 
 }  // namespace platform::gdi

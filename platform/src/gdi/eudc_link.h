@@ -1,6 +1,8 @@
 // The EUDC font files linked to a face: HKEY_CURRENT_USER EUDC\950.
 #pragma once
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,10 @@ inline bool IsEudcCode(unsigned code) { return code >= 0xE000 && code <= 0xF8FF;
 // e.g. through FontSubstitutes), then "SystemDefaultEUDCFont". The registry holds Windows paths; a
 // bare file name is taken in the Fonts folder. Values that are missing, empty or no string are
 // skipped; the files need not exist.
-std::vector<std::filesystem::path> EudcLinkFiles(const std::string& askedName, const std::string& familyName);
+// Answers are kept until the change generation (change_watch.h) moves; user.reg's folder is
+// watched for that.
+using EudcLinks = std::vector<std::filesystem::path>;
+std::shared_ptr<const EudcLinks> EudcLinkFiles(const std::string& askedName, const std::string& familyName,
+                                               uint64_t generation);
 
 }  // namespace platform::gdi

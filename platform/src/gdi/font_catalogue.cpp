@@ -1,7 +1,6 @@
 #include "gdi/font_catalogue.h"
 
 #include <fontconfig/fontconfig.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "gdi/change_watch.h"
+#include "gdi/file_stamp.h"
 #include "prefix.h"
 
 namespace fs = std::filesystem;
@@ -17,24 +18,6 @@ namespace fs = std::filesystem;
 namespace platform::gdi {
 
 namespace {
-
-// What tells one version of a file from another without reading it.
-struct FileStamp {
-    uintmax_t size = 0;
-    int64_t mtimeSec = 0;
-    int64_t mtimeNsec = 0;
-    uintmax_t inode = 0;
-    uintmax_t device = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-std::optional<FileStamp> Stamp(const fs::path& file) {
-    struct stat st;
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return FileStamp{static_cast<uintmax_t>(st.st_size), static_cast<int64_t>(st.st_mtim.tv_sec),
-                     static_cast<int64_t>(st.st_mtim.tv_nsec), static_cast<uintmax_t>(st.st_ino),
-                     static_cast<uintmax_t>(st.st_dev)};
-}
 
 struct CachedFile {
     FileStamp stamp;
@@ -48,6 +31,7 @@ struct HostFonts {
 
 struct State {
     std::mutex lock;
+    uint64_t generation = 0;  // when the catalogue was last checked against the files
     std::map<std::string, CachedFile> prefixFiles;
     std::optional<HostFonts> host;
     std::string key;
@@ -116,13 +100,21 @@ bool IsFontFileName(const fs::path& name) {
     return ext == ".ttf" || ext == ".ttc" || ext == ".otf" || ext == ".tte";
 }
 
-std::shared_ptr<const std::vector<FontFace>> FontCatalogue() {
+std::shared_ptr<const std::vector<FontFace>> FontCatalogue() { return FontCatalogue(ChangeGeneration()); }
+
+std::shared_ptr<const std::vector<FontFace>> FontCatalogue(uint64_t generation) {
+    State& state = TheState();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.catalogue && state.generation == generation) return state.catalogue;
+
     const fs::path folder = PrefixFontsFolder();
+    WatchFolder(folder);
     std::vector<std::pair<fs::path, FileStamp>> listing;
     std::error_code ec;
     for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         if (!IsFontFileName(it->path().filename())) continue;
-        if (auto stamp = Stamp(it->path())) listing.emplace_back(it->path(), *stamp);
+        FileStamp stamp = TakeStamp(it->path());
+        if (stamp.regular) listing.emplace_back(it->path(), stamp);
     }
     std::sort(listing.begin(), listing.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
@@ -133,28 +125,29 @@ std::shared_ptr<const std::vector<FontFace>> FontCatalogue() {
         const char* cfg = std::getenv("FONTCONFIG_FILE");
         key += cfg ? cfg : "";
     }
-    for (const auto& [path, st] : listing) {
-        key += '\n' + path.filename().string() + '|' + std::to_string(st.size) + '|' + std::to_string(st.mtimeSec) +
-               '.' + std::to_string(st.mtimeNsec) + '|' + std::to_string(st.inode) + '|' + std::to_string(st.device);
-    }
-
-    State& state = TheState();
-    std::lock_guard<std::mutex> guard(state.lock);
-    if (state.catalogue && state.key == key) return state.catalogue;
-
+    bool changed = !state.catalogue || key != state.key || listing.size() != state.prefixFiles.size();
     std::map<std::string, CachedFile> files;
-    auto faces = std::make_shared<std::vector<FontFace>>();
-    for (const auto& [path, st] : listing) {
+    for (const auto& [path, stamp] : listing) {
         auto old = state.prefixFiles.find(path.string());
         CachedFile entry;
-        if (old != state.prefixFiles.end() && old->second.stamp == st)
+        if (old != state.prefixFiles.end() && StillCurrent(old->second.stamp, stamp)) {
             entry = std::move(old->second);
-        else
-            entry = CachedFile{st, ReadFontFaces(path)};
-        faces->insert(faces->end(), entry.faces.begin(), entry.faces.end());
+        } else {
+            changed = true;
+            entry = CachedFile{stamp, ReadFontFaces(path)};
+        }
+        entry.stamp = stamp;
         files.emplace(path.string(), std::move(entry));
     }
     state.prefixFiles = std::move(files);  // files no longer in the folder are forgotten
+    state.generation = generation;
+    if (!changed) return state.catalogue;
+
+    auto faces = std::make_shared<std::vector<FontFace>>();
+    for (const auto& [path, stamp] : listing) {
+        const CachedFile& file = state.prefixFiles.at(path.string());
+        faces->insert(faces->end(), file.faces.begin(), file.faces.end());
+    }
     if (host) {
         const auto& hostFaces = HostFaces(state);
         faces->insert(faces->end(), hostFaces.begin(), hostFaces.end());

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "codepage/cp950.h"
+#include "gdi/change_watch.h"
 #include "gdi/device_context.h"
 #include "gdi/font_catalogue.h"
 #include "gdi/font_substitutes.h"
@@ -81,12 +82,14 @@ std::shared_ptr<FontObject> SelectedFont(HDC dc) {
     return StockFont();
 }
 
-bool RealizeFont(const LOGFONTA& lf, RealizedFont& out) {
-    const auto catalogue = FontCatalogue();
-    if (catalogue->empty()) return false;
+namespace {
+
+RealizedFont Realize(const LOGFONTA& lf, const std::shared_ptr<const std::vector<FontFace>>& catalogue,
+                     uint64_t generation) {
+    RealizedFont out;
     out.askedName.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE - 1));
     const FontFace* face = nullptr;
-    if (auto sub = LookupFontSubstitute(out.askedName, lf.lfCharSet))
+    if (auto sub = LookupFontSubstitute(out.askedName, lf.lfCharSet, generation))
         face = FindFamily(*catalogue, sub->face, out.familyName);
     if (!face) face = FindFamily(*catalogue, out.askedName, out.familyName);
     if (!face) {
@@ -94,7 +97,7 @@ bool RealizeFont(const LOGFONTA& lf, RealizedFont& out) {
         face = &catalogue->front();
         out.familyName = face->families.empty() ? std::string() : cp950::Encode(FaceKey(face->families[0].text));
     }
-    out.face = *face;
+    out.face = std::shared_ptr<const FontFace>(catalogue, face);
 
     const int64_t upem = std::max<int64_t>(1, face->unitsPerEm);
     const int64_t cell = std::max<int64_t>(1, int64_t{face->ascent} + face->descent);
@@ -115,7 +118,59 @@ bool RealizeFont(const LOGFONTA& lf, RealizedFont& out) {
         out.xNum = out.yNum;
         out.xDen = out.yDen;
     }
-    return true;
+    return out;
+}
+
+// What of a font description the realisation depends on.
+struct RealizedKey {
+    LONG height;
+    LONG width;
+    BYTE charset;
+    char face[LF_FACESIZE];
+
+    explicit RealizedKey(const LOGFONTA& lf) : height(lf.lfHeight), width(lf.lfWidth), charset(lf.lfCharSet), face{} {
+        std::memcpy(face, lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE - 1));
+    }
+    bool operator==(const RealizedKey& o) const {
+        return height == o.height && width == o.width && charset == o.charset && std::memcmp(face, o.face, sizeof face) == 0;
+    }
+};
+
+// The fonts realised at one generation; a drawing realises the same few again and again.
+struct Realized {
+    std::mutex lock;
+    uint64_t generation = 0;
+    std::vector<std::pair<RealizedKey, std::shared_ptr<const RealizedFont>>> fonts;
+};
+constexpr size_t kKeptRealizations = 16;
+
+Realized& TheRealized() {
+    static auto* realized = new Realized;
+    return *realized;
+}
+
+}  // namespace
+
+std::shared_ptr<const RealizedFont> RealizeFont(const LOGFONTA& lf, uint64_t generation) {
+    const RealizedKey key(lf);
+    Realized& realized = TheRealized();
+    {
+        std::lock_guard<std::mutex> guard(realized.lock);
+        if (realized.generation == generation) {
+            for (const auto& [k, font] : realized.fonts)
+                if (k == key) return font;
+        }
+    }
+    const auto catalogue = FontCatalogue(generation);
+    if (catalogue->empty()) return nullptr;
+    auto font = std::make_shared<const RealizedFont>(Realize(lf, catalogue, generation));
+    std::lock_guard<std::mutex> guard(realized.lock);
+    if (realized.generation != generation || realized.fonts.size() >= kKeptRealizations) {
+        realized.fonts.clear();
+        realized.generation = generation;
+    }
+    realized.fonts.emplace_back(key, font);
+    return font;
 }
 
 }  // namespace platform::gdi
@@ -197,12 +252,13 @@ BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA tm) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    RealizedFont rf;
-    if (!RealizeFont(font->logFont(), rf)) {
+    const auto realized = RealizeFont(font->logFont(), ChangeGeneration());
+    if (!realized) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    const FontFace& f = rf.face;
+    const RealizedFont& rf = *realized;
+    const FontFace& f = *rf.face;
     const LOGFONTA& lf = font->logFont();
     auto sy = [&](int64_t v) { return static_cast<LONG>(RoundDiv(v * rf.yNum, rf.yDen)); };
     auto sx = [&](int64_t v) { return static_cast<LONG>(RoundDiv(v * rf.xNum, rf.xDen)); };

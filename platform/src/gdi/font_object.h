@@ -26,7 +26,7 @@ private:
 // A logical font realised on one face: the face and the pixel scale in both directions as
 // fractions (pixels = units x num / den).
 struct RealizedFont {
-    FontFace face;
+    std::shared_ptr<const FontFace> face;  // keeps its catalogue alive
     std::string askedName;   // lfFaceName as given (code page 950)
     std::string familyName;  // the family name the face answered to (code page 950)
     int64_t emPixels = 0;    // em height in pixels
@@ -38,8 +38,10 @@ struct RealizedFont {
 std::shared_ptr<FontObject> SelectedFont(HDC dc);
 
 // Realises lf on the catalogue: FontSubstitutes first, then every family name; a name that
-// matches no face falls back to the catalogue's first face. False when there are no fonts.
-bool RealizeFont(const LOGFONTA& lf, RealizedFont& out);
+// matches no face falls back to the catalogue's first face. Null when there are no fonts. The
+// same object is returned for the same description while the change generation
+// (change_watch.h) stays where it is.
+std::shared_ptr<const RealizedFont> RealizeFont(const LOGFONTA& lf, uint64_t generation);
 
 // Rounds num / den to the nearest integer, halves away from zero (den > 0).
 int64_t RoundDiv(int64_t num, int64_t den);

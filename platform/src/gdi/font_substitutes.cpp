@@ -1,9 +1,14 @@
 #include "gdi/font_substitutes.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
+#include "gdi/change_watch.h"
 #include "platform/winreg.h"
+#include "registry/hive_store.h"
 
 namespace platform::gdi {
 
@@ -37,10 +42,21 @@ std::optional<uint8_t> ParseCharset(std::string_view digits) {
     return static_cast<uint8_t>(v);
 }
 
-}  // namespace
+// Far more names than a process asks for; beyond it the answers start over.
+constexpr size_t kMaxAnswers = 256;
 
-std::optional<FontSubstitute> LookupFontSubstitute(std::string_view face, uint8_t charset) {
-    if (face.empty()) return std::nullopt;
+struct Answers {
+    std::mutex lock;
+    uint64_t generation = 0;
+    std::map<std::pair<std::string, uint8_t>, std::optional<FontSubstitute>> byName;
+};
+
+Answers& TheAnswers() {
+    static auto* answers = new Answers;
+    return *answers;
+}
+
+std::optional<FontSubstitute> ReadFontSubstitute(std::string_view face, uint8_t charset) {
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
     const std::string name(face);
@@ -61,6 +77,27 @@ std::optional<FontSubstitute> LookupFontSubstitute(std::string_view face, uint8_
     if (data->empty()) return std::nullopt;
     sub.face = std::move(*data);
     return sub;
+}
+
+}  // namespace
+
+std::optional<FontSubstitute> LookupFontSubstitute(std::string_view face, uint8_t charset) {
+    return LookupFontSubstitute(face, charset, ChangeGeneration());
+}
+
+std::optional<FontSubstitute> LookupFontSubstitute(std::string_view face, uint8_t charset, uint64_t generation) {
+    if (face.empty()) return std::nullopt;
+    Answers& answers = TheAnswers();
+    std::lock_guard<std::mutex> guard(answers.lock);
+    if (answers.generation != generation || answers.byName.size() >= kMaxAnswers) {
+        WatchFileFolder(registry::HiveFile(registry::HiveId::Machine));
+        answers.byName.clear();
+        answers.generation = generation;
+    }
+    auto key = std::make_pair(std::string(face), charset);
+    auto it = answers.byName.find(key);
+    if (it == answers.byName.end()) it = answers.byName.emplace(std::move(key), ReadFontSubstitute(face, charset)).first;
+    return it->second;
 }
 
 }  // namespace platform::gdi
