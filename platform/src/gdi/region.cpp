@@ -45,28 +45,42 @@ struct Chain {
     const Edge* edge;
     int64_t crossing, rest, den, stepQuot, stepRest;
 
-    void StartAt(const Edge* e, int64_t y) {
+    // Onto edge e, at its top row: the row whose centre line lies half a row below the top.
+    void StartAt(const Edge* e) {
         edge = e;
         const int64_t dy = e->y1 - e->y0, dx = e->x1 - e->x0;
         den = 2 * dy;
-        const int64_t num = 2 * int64_t{e->x0} * dy + dx * (2 * y + 1 - 2 * int64_t{e->y0}) - dy;
-        crossing = -FloorDiv(-num, den);
-        rest = crossing * den - num;
-        // An edge of one row is never drawn a second time.
-        stepQuot = dy > 1 ? FloorDiv(2 * dx, den) : 0;
+        // There 2 dy (X - 0.5) = 2 dy x0 + dx - dy. A steep edge (|dx| <= dy, most of a small
+        // outline's) crosses in its own top column and steps by less than a column: no division.
+        const int64_t t = dx - dy;
+        if (-dy < dx && dx <= dy) {
+            crossing = e->x0;
+            rest = -t;
+        } else {
+            const int64_t q = -FloorDiv(-t, den);
+            crossing = e->x0 + q;
+            rest = q * den - t;
+        }
+        if (dy == 1)
+            stepQuot = 0;  // an edge of one row is never drawn a second time
+        else if (0 <= dx && dx < dy)
+            stepQuot = 0;
+        else if (-dy <= dx && dx < 0)
+            stepQuot = -1;
+        else
+            stepQuot = FloorDiv(2 * dx, den);
         stepRest = 2 * dx - stepQuot * den;
     }
     // Onto the next edge when this one ends above row y; the next starts where this one ended.
     void Follow(int64_t y) {
-        if (edge->y1 <= y) StartAt(edge + 1, y);
+        if (edge->y1 <= y) StartAt(edge + 1);
     }
     void NextRow() {
-        crossing += stepQuot;
         rest -= stepRest;
-        if (rest < 0) {
-            rest += den;
-            ++crossing;
-        }
+        // Without a branch: whether the rest went below zero is as good as random.
+        const int64_t under = rest >> 63;  // -1 or 0
+        rest += den & under;
+        crossing += stepQuot - under;
     }
     bool Vertical() const { return edge->x0 == edge->x1; }
 };
@@ -261,7 +275,7 @@ bool RasterisePolygon(const POINT* points, int count, bool winding, BandList& ou
         std::erase_if(active, [y](const Chain* c) { return c->bottom <= y; });
         for (; next < order.size() && chains[order[next]].top <= y; ++next) {
             Chain& c = chains[order[next]];
-            c.StartAt(&scratch.edges[c.first], y);
+            c.StartAt(&scratch.edges[c.first]);  // a chain starts at the top of its first edge
             active.push_back(&c);
         }
         int64_t limit = next < order.size() ? chains[order[next]].top : kNever;
