@@ -43,7 +43,7 @@ int BackupFile::Open(const char* path, int versionCode) {
         glyphCounts_[slot] = 0;
         const SectionDescriptor section = TteDescriptor(slot);
         if (!section.present()) continue;
-        auto bytes = std::make_unique<HExactBuffer>();
+        auto bytes = std::make_unique<HMemFile>();
         if (!ReadSection(section, *bytes) || !ReadableFont(*bytes, glyphCounts_[slot])) {
             Close();
             return kRefusedFormat;
@@ -54,15 +54,13 @@ int BackupFile::Open(const char* path, int versionCode) {
     return 0;
 }
 
-HExactBuffer* BackupFile::KeptSection(int slot) {
+HMemFile* BackupFile::KeptSection(int slot) {
     return slot >= 0 && slot < kSlotCount ? kept_[slot].get() : nullptr;
 }
 
-bool BackupFile::ReadableFont(HExactBuffer& bytes, int& glyphs) {
-    HMemFile memory;
-    if (!memory.Attach(bytes.GetBuffer(0), static_cast<uint32_t>(bytes.GetLength()), nullptr)) return false;
+bool BackupFile::ReadableFont(HMemFile& bytes, int& glyphs) {
     TTFontFile font;
-    if (!font.Attach(&memory)) return false;
+    if (!font.Attach(&bytes)) return false;
     glyphs = 0;
     TTGlyph glyph;
     for (uint32_t code = kFirstCode; code < kFirstCode + kCharCount; ++code) {
@@ -116,4 +114,13 @@ bool BackupFile::ReadSection(const SectionDescriptor& section, HExactBuffer& out
     if (file_.Seek(static_cast<int32_t>(section.offset), 0) != section.offset) return false;
     void* data = out.GetBufferSetLength(static_cast<int32_t>(section.length));
     return file_.Read(data, section.length) == section.length;
+}
+
+bool BackupFile::ReadSection(const SectionDescriptor& section, HMemFile& out) {
+    if (!section.present() || !file_.IsOpen()) return false;
+    if (file_.Seek(static_cast<int32_t>(section.offset), 0) != section.offset) return false;
+    if (!out.SetLength(section.length)) return false;
+    const bool read = out.GetData() && file_.Read(out.GetData(), section.length) == section.length;
+    out.SeekToBegin();
+    return read;
 }

@@ -7,6 +7,7 @@
 
 #include "backup_format.h"
 #include "foundation/exact_buffer.h"
+#include "foundation/mem_file.h"
 #include "foundation/os_file.h"
 
 class BackupFile {
@@ -30,9 +31,11 @@ public:
     // Seeks to the section and reads it with one Read into a buffer of its length; false when
     // fewer bytes arrive.
     bool ReadSection(const backup::SectionDescriptor& section, HExactBuffer& out);
+    // The same into a memory file, where the font editor can read it without another copy.
+    bool ReadSection(const backup::SectionDescriptor& section, HMemFile& out);
     // The slot's section as the checks read it, kept while all of them fit kKeptSectionBytes (so
     // that it is not read twice); null when absent or not kept. It may be changed in place.
-    HExactBuffer* KeptSection(int slot);
+    HMemFile* KeptSection(int slot);
     static constexpr uint64_t kKeptSectionBytes = 256ull << 20;
 
     // How many glyphs the slot's section holds (0 without a section).
@@ -41,10 +44,10 @@ public:
 private:
     backup::SectionDescriptor Descriptor(size_t offset) const;
     bool SectionsFitFile(uint32_t fileLength) const;
-    static bool ReadableFont(HExactBuffer& bytes, int& glyphs);
+    static bool ReadableFont(HMemFile& bytes, int& glyphs);
 
     OS_File file_;
     std::vector<uint8_t> header_;
     int glyphCounts_[backup::kSlotCount] = {};
-    std::unique_ptr<HExactBuffer> kept_[backup::kSlotCount];
+    std::unique_ptr<HMemFile> kept_[backup::kSlotCount];
 };

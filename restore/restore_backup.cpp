@@ -11,6 +11,7 @@
 #include "eudccore/register_word.h"
 #include "eudccore/tte_update.h"
 #include "foundation/exact_buffer.h"
+#include "foundation/mem_file.h"
 #include "foundation/os_file.h"
 #include "foundation/tmp_file.h"
 #include "keep_user_glyphs.h"
@@ -62,22 +63,24 @@ void RestoreSlot(BackupFile& backup, const _TQFontData_Struc1& record, int slot,
     const backup::SectionDescriptor section = backup.TteDescriptor(slot);
     if (!section.present()) return;
     const std::string path = SlotPath(record);
-    HExactBuffer read;
-    HExactBuffer* checked = backup.KeptSection(slot);
+    HMemFile read;
+    HMemFile* checked = backup.KeptSection(slot);
     if (!checked && !backup.ReadSection(section, read)) {
         report.SlotFailedText(slot, record, path, restore::messages::kReasonSourceUnreadable);
         return;
     }
-    HExactBuffer& bytes = checked ? *checked : read;
+    HMemFile& bytes = checked ? *checked : read;
     KeptGlyphs kept;
     const char* face = KeepGlyphFaceName(slot);
     if (keepUserGlyphs && face != nullptr) kept = KeepUserGlyphs(bytes, backup, face);
     if (kept.notKept > 0) report.GlyphsNotKept(slot, record, kept.notKept);
 
+    // The section reaches ReplaceTTE by name; the file is written once and not synced, as it
+    // is gone again before the restore ends.
     HTmpFile temporary;
     temporary.Configure(0, nullptr, false, false);
-    const auto length = static_cast<uint32_t>(bytes.GetLength());
-    const bool written = temporary.Write(bytes.GetBuffer(0), length) == length;
+    const uint32_t length = bytes.GetLength();
+    const bool written = temporary.Write(bytes.GetData(), length) == length;
     const std::string name = temporary.GetFileName() ? temporary.GetFileName() : "";
     const bool closed = temporary.Close();
     if (!written || !closed || name.empty()) {

@@ -4,6 +4,7 @@
 #include "eudccore/tte_install.h"
 #include "foundation/file_replace.h"
 #include "foundation/mem_file.h"
+#include "foundation/os_file.h"
 #include "truetype/tt_font_file.h"
 #include "truetype/tte_glyph_copy.h"
 
@@ -26,13 +27,15 @@ TteError EmptyTte(std::vector<uint8_t>& out) {
 TteError BuildTteFromSource(const char* sourcePath, HMemFile& out) {
     std::vector<uint8_t> empty;
     if (const TteError e = EmptyTte(empty); e != TteError::None) return e;
-    HMemFile sourceFile;
+    // The source is read glyph by glyph through the file, as the copy of ReplaceTTE reads it: no
+    // block of its own size is needed for it.
+    OS_File sourceFile;
     TTFontFile source;
     if (!sourcePath || !sourceFile.Open(sourcePath, kReadExisting) || !source.Attach(&sourceFile))
         return TteError::SourceUnreadable;
     // The new file holds the template and at most the source's glyph data: one block for it all.
     out.Attach(empty.data(), static_cast<uint32_t>(empty.size()), nullptr);
-    out.Reserve(static_cast<uint64_t>(empty.size()) + sourceFile.GetLength());
+    out.Reserve(static_cast<uint64_t>(empty.size()) + source.GlyfLength());
     TTFontFile destination;
     if (!destination.Attach(&out)) return TteError::TemplateUnavailable;
     const GlyphCopyResult copied = CopyEudcGlyphs(source, destination);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #include "foundation/base_file.h"
@@ -53,6 +54,15 @@ uint32_t PhaseSum(const uint8_t* p, uint32_t n, uint32_t phase) {
     uint32_t sum = 0;
     uint32_t i = 0;
     for (; i < n && ((phase + i) & 3) != 0; ++i) sum += static_cast<uint32_t>(p[i]) << (8 * (3 - ((phase + i) & 3)));
+    // Four sums side by side keep the additions independent of each other.
+    uint32_t s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    for (; i + 16 <= n; i += 16) {
+        s0 += endian::LoadBE32(p + i);
+        s1 += endian::LoadBE32(p + i + 4);
+        s2 += endian::LoadBE32(p + i + 8);
+        s3 += endian::LoadBE32(p + i + 12);
+    }
+    sum += s0 + s1 + s2 + s3;
     for (; i + 4 <= n; i += 4) sum += endian::LoadBE32(p + i);
     for (uint32_t k = 0; i < n; ++i, ++k) sum += static_cast<uint32_t>(p[i]) << (8 * (3 - k));
     return sum;
@@ -614,6 +624,159 @@ bool TTFontFile::MoveRange(uint32_t from, uint32_t count, int64_t delta) {
     return true;
 }
 
+uint64_t TTFontFile::FirstBehindGlyf() const {
+    uint64_t first = UINT64_MAX;
+    for (int entry : behindGlyf_) first = std::min<uint64_t>(first, EntryTable(entry).offset);
+    return first;
+}
+
+int64_t TTFontFile::BehindGlyfShift(uint64_t newGlyfEnd) const {
+    // Tables behind glyf move by a multiple of 4 so that each keeps its alignment; the padding
+    // between the end of glyf and the first of them absorbs the rest. So the first of them ends
+    // up at the first place of its alignment at or behind the end of glyf, however glyf got there.
+    const int64_t need = static_cast<int64_t>(newGlyfEnd) - static_cast<int64_t>(FirstBehindGlyf());
+    return ((need + 3) >> 2) << 2;  // the multiple of 4 at or above need
+}
+
+bool TTFontFile::ReplaceGlyf(const std::vector<uint8_t>& newGlyf) {
+    DropReadAhead();
+    const uint64_t fileLength = file_->GetLength();
+    const uint64_t oldGlyfEnd = static_cast<uint64_t>(glyfOffset_) + glyfLength_;
+    const uint64_t newGlyfEnd = static_cast<uint64_t>(glyfOffset_) + newGlyf.size();
+    // What lies behind glyf moves as a whole: the file's rest when glyf is the last table, else
+    // everything from the first table behind it on.
+    const uint64_t tailFrom = behindGlyf_.empty() ? oldGlyfEnd : FirstBehindGlyf();
+    const int64_t shift = behindGlyf_.empty() ? static_cast<int64_t>(newGlyfEnd) - static_cast<int64_t>(oldGlyfEnd)
+                                              : BehindGlyfShift(newGlyfEnd);
+    const uint64_t tailAt = tailFrom + shift;
+    const uint64_t newLength = fileLength + shift;
+    if (newLength > kMaxFileLength || tailFrom > fileLength) return Fail(Error::TooLarge);
+    std::vector<uint8_t> tail(static_cast<size_t>(fileLength - tailFrom));
+    if (!ReadAt(static_cast<uint32_t>(tailFrom), tail.data(), static_cast<uint32_t>(tail.size())))
+        return Fail(Error::ReadFailed);
+    const std::vector<uint8_t> padding(static_cast<size_t>(tailAt - newGlyfEnd), 0);
+    if (!file_->SetLength(static_cast<uint32_t>(newLength)) ||
+        !WriteAt(glyfOffset_, newGlyf.data(), static_cast<uint32_t>(newGlyf.size())) ||
+        !WriteAt(static_cast<uint32_t>(newGlyfEnd), padding.data(), static_cast<uint32_t>(padding.size())) ||
+        !WriteAt(static_cast<uint32_t>(tailAt), tail.data(), static_cast<uint32_t>(tail.size())))
+        return Fail(Error::WriteFailed);
+    glyfLength_ = static_cast<uint32_t>(newGlyf.size());
+    for (int entry : behindGlyf_) {
+        uint8_t* p = directory_.data() + kEntrySize * static_cast<uint32_t>(entry);
+        endian::StoreBE32(p + 8, endian::LoadBE32(p + 8) + static_cast<uint32_t>(shift));
+    }
+    return true;
+}
+
+bool TTFontFile::PutGlyphs(std::vector<TTGlyphEdit>& edits) {
+    if (!open_) return Fail(Error::NoFile);
+    for (TTGlyphEdit& e : edits) e.stored = false;
+
+    // The edits PutGlyph would take, each with the glyph it would store (a copy with the box of
+    // its points where the stored box disagrees).
+    struct Accepted {
+        uint16_t index;
+        const TTGlyph* glyph;
+        size_t edit;
+        int16_t contours;
+        uint32_t points;
+        uint32_t Length() const { return glyph->IsEmpty() ? 0 : glyph->Length(); }
+    };
+    std::vector<Accepted> accepted;
+    std::vector<std::unique_ptr<TTGlyph>> fixed;
+    for (size_t i = 0; i < edits.size(); ++i) {
+        const TTGlyph* glyph = edits[i].glyph;
+        const uint16_t index = CodeToGlyphIndex(edits[i].code);
+        int16_t contours = 0;
+        uint32_t points = 0;
+        if (!glyph || index == 0 || index >= numGlyphs_ || !glyph->GetContourInfo(&contours, &points)) continue;
+        if (!glyph->HasTrueBoundingBox()) {
+            auto copy = std::make_unique<TTGlyph>(*glyph);
+            if (!copy->FixBoundingBox()) continue;
+            glyph = fixed.emplace_back(std::move(copy)).get();
+        }
+        accepted.push_back({index, glyph, i, contours, points});
+    }
+    if (accepted.empty()) return true;
+
+    // By glyph, the last edit wins; the layout changes when any edit, in its turn, changes the
+    // length its glyph has then.
+    std::vector<size_t> byGlyph(accepted.size());
+    for (size_t i = 0; i < byGlyph.size(); ++i) byGlyph[i] = i;
+    std::stable_sort(byGlyph.begin(), byGlyph.end(),
+                     [&](size_t a, size_t b) { return accepted[a].index < accepted[b].index; });
+    std::vector<const Accepted*> last;  // one per edited glyph, in glyph order
+    bool layoutChanges = false;
+    int64_t glyfDelta = 0;
+    for (size_t k = 0; k < byGlyph.size(); ++k) {
+        const Accepted& a = accepted[byGlyph[k]];
+        const bool first = k == 0 || accepted[byGlyph[k - 1]].index != a.index;
+        const uint32_t oldLength = LocaAt(a.index + 1u) - LocaAt(a.index);
+        const uint32_t before = first ? oldLength : last.back()->Length();
+        if (a.Length() != before) layoutChanges = true;
+        if (first) {
+            last.push_back(&a);
+        } else {
+            glyfDelta -= static_cast<int64_t>(last.back()->Length()) - oldLength;
+            last.back() = &a;
+        }
+        glyfDelta += static_cast<int64_t>(a.Length()) - oldLength;
+    }
+
+    if (layoutChanges) {
+        const int64_t newGlyfLength = static_cast<int64_t>(glyfLength_) + glyfDelta;
+        if (newGlyfLength > UINT32_MAX || newGlyfLength < 0) return Fail(Error::TooLarge);
+        // Short offsets cannot hold odd glyph lengths or a glyf beyond 128 KB.
+        if (!longLoca_ && !WidenLoca()) return false;
+        // The new glyf: unchanged runs of glyphs as they are, the edited glyphs in their places,
+        // and whatever glyf holds behind its last glyph.
+        std::vector<uint8_t> glyf(static_cast<size_t>(newGlyfLength));
+        std::vector<uint32_t> loca(loca_.size());
+        uint32_t at = 0;
+        uint32_t next = 0;  // the first glyph not yet placed
+        const auto copyOld = [&](uint32_t upTo) {  // glyphs next .. upTo - 1, and loca up to upTo
+            const uint32_t from = LocaAt(next), to = LocaAt(upTo);
+            for (uint32_t i = next; i <= upTo && i < loca.size(); ++i) loca[i] = LocaAt(i) - from + at;
+            if (!ReadAt(glyfOffset_ + from, glyf.data() + at, to - from)) return false;
+            at += to - from;
+            next = upTo;
+            return true;
+        };
+        for (const Accepted* a : last) {
+            if (!copyOld(a->index)) return Fail(Error::ReadFailed);
+            const uint32_t n = a->Length();
+            if (n > 0) std::memcpy(glyf.data() + at, a->glyph->Data(), n);
+            at += n;
+            next = a->index + 1u;
+            loca[next] = at;
+        }
+        // The glyphs behind the last edited one, and whatever glyf holds behind its last glyph.
+        const uint32_t from = LocaAt(next);
+        for (uint32_t i = next; i < loca.size(); ++i) loca[i] = LocaAt(i) - from + at;
+        if (at + (glyfLength_ - from) != glyf.size()) return Fail(Error::BadGlyf);
+        if (!ReadAt(glyfOffset_ + from, glyf.data() + at, glyfLength_ - from)) return Fail(Error::ReadFailed);
+        if (!ReplaceGlyf(glyf)) return false;
+        loca_ = std::move(loca);
+        pendingFrom_ = UINT32_MAX;
+        pendingDelta_ = 0;
+    } else {
+        for (const Accepted* a : last)
+            if (!WriteAt(glyfOffset_ + LocaAt(a->index), a->glyph->Data(), a->Length())) return Fail(Error::WriteFailed);
+    }
+
+    for (const Accepted& a : accepted) {
+        if (a.contours > 0 && static_cast<uint16_t>(a.contours) > maxContours_)
+            maxContours_ = static_cast<uint16_t>(a.contours);
+        if (a.points > maxPoints_) maxPoints_ = static_cast<uint16_t>(a.points);
+        StoreMetric(hmtx_, numberOfHMetrics_, a.index, a.glyph->AdvanceWidth(), a.glyph->LeftSideBearing());
+        if (hasVmtx_)
+            StoreMetric(vmtx_, numOfLongVerMetrics_, a.index, a.glyph->AdvanceHeight(), a.glyph->TopSideBearing());
+        edits[a.edit].stored = true;
+    }
+    dirty_ = true;
+    return true;
+}
+
 bool TTFontFile::MakeRoom(uint32_t oldEnd, int64_t delta, int64_t* tableDelta) {
     DropReadAhead();
     const uint64_t length = file_->GetLength();
@@ -625,13 +788,9 @@ bool TTFontFile::MakeRoom(uint32_t oldEnd, int64_t delta, int64_t* tableDelta) {
         if (!file_->ShiftTail(static_cast<uint32_t>(from), static_cast<int32_t>(delta))) return false;
         return delta > 0 || file_->SetLength(static_cast<uint32_t>(length + delta));
     }
-    // Tables behind glyf move by a multiple of 4 so that each keeps its alignment; the padding
-    // between the end of glyf and the first of them absorbs the rest.
-    uint64_t firstBehind = UINT64_MAX;
-    for (int entry : behindGlyf_) firstBehind = std::min<uint64_t>(firstBehind, EntryTable(entry).offset);
+    const uint64_t firstBehind = FirstBehindGlyf();
     const uint64_t glyfEnd = static_cast<uint64_t>(glyfOffset_) + glyfLength_;
-    const int64_t gap = static_cast<int64_t>(firstBehind - glyfEnd);
-    const int64_t shift = ((delta - gap + 3) >> 2) << 2;  // the multiple of 4 at or above delta - gap
+    const int64_t shift = BehindGlyfShift(glyfEnd + delta);
     if (length + std::max<int64_t>(shift, 0) > kMaxFileLength) return false;
     const auto laterGlyphs = static_cast<uint32_t>(glyfEnd - from);
     if (delta > 0) {
@@ -753,24 +912,32 @@ bool TTFontFile::UpdateChecksums() {
     const uint64_t adjustment = static_cast<uint64_t>(head.offset) + kHeadAdjustmentAt;
 
     // One pass over everything behind the directory: the glyf and head checksums and the file's
-    // sum, with head's checkSumAdjustment counted as 0 in all three.
+    // sum, with head's checkSumAdjustment counted as 0 in all three. The sums are sums of bytes in
+    // their places, so a range may be summed in parts; glyf, most of the file, is summed once
+    // when it starts on a word as the file's words do.
     uint32_t glyfSum = 0, headSum = 0, bodySum = 0;
     std::vector<uint8_t> chunk(64 * 1024);
-    const auto addRange = [&](uint32_t& sum, uint64_t chunkAt, uint32_t n, uint64_t tableAt, uint64_t tableLength) {
-        const uint64_t from = std::max(chunkAt, tableAt);
-        const uint64_t to = std::min(chunkAt + n, tableAt + tableLength);
-        if (from < to)
-            sum += PhaseSum(chunk.data() + (from - chunkAt), static_cast<uint32_t>(to - from),
-                            static_cast<uint32_t>((from - tableAt) & 3));
+    const auto sumRange = [&](uint64_t chunkAt, uint64_t from, uint64_t to, uint64_t phaseBase) -> uint32_t {
+        if (from >= to) return 0;
+        return PhaseSum(chunk.data() + (from - chunkAt), static_cast<uint32_t>(to - from),
+                        static_cast<uint32_t>((from - phaseBase) & 3));
     };
+    const uint64_t glyfEnd = static_cast<uint64_t>(glyf.offset) + glyf.length;
+    const uint64_t headEnd = static_cast<uint64_t>(head.offset) + head.length;
+    const bool glyfOnWord = (glyf.offset & 3) == 0;
     for (uint64_t at = directoryEnd; at < fileLength;) {
         const auto n = static_cast<uint32_t>(std::min<uint64_t>(chunk.size(), fileLength - at));
         if (!ReadAt(static_cast<uint32_t>(at), chunk.data(), n)) return false;
         for (uint64_t p = std::max(at, adjustment); p < std::min(at + n, adjustment + 4); ++p) chunk[p - at] = 0;
-        bodySum += PhaseSum(chunk.data(), n, static_cast<uint32_t>(at & 3));
-        addRange(glyfSum, at, n, glyf.offset, glyf.length);
-        addRange(headSum, at, n, head.offset, head.length);
-        at += n;
+        const uint64_t end = at + n;
+        const uint64_t glyfFrom = std::clamp<uint64_t>(glyf.offset, at, end);
+        const uint64_t glyfTo = std::clamp<uint64_t>(glyfEnd, glyfFrom, end);
+        const uint32_t inGlyf = sumRange(at, glyfFrom, glyfTo, glyf.offset);
+        glyfSum += inGlyf;
+        bodySum += sumRange(at, at, glyfFrom, 0) + sumRange(at, glyfTo, end, 0) +
+                   (glyfOnWord ? inGlyf : sumRange(at, glyfFrom, glyfTo, 0));
+        headSum += sumRange(at, std::max<uint64_t>(at, head.offset), std::min(end, headEnd), head.offset);
+        at = end;
     }
     endian::StoreBE32(directory_.data() + kEntrySize * static_cast<uint32_t>(glyfEntry) + 4, glyfSum);
     endian::StoreBE32(directory_.data() + kEntrySize * static_cast<uint32_t>(headEntry) + 4, headSum);

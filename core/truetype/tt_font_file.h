@@ -14,6 +14,14 @@
 class HBaseFile;
 class TTGlyph;
 
+// One glyph of a PutGlyphs batch: the code, the glyph to store there (kept by the caller) and
+// whether it was stored.
+struct TTGlyphEdit {
+    uint16_t code = 0;
+    const TTGlyph* glyph = nullptr;
+    bool stored = false;
+};
+
 // The box glyphs are fitted into: x from left to right, y from bottom to top, in font units.
 struct TTDesignBox {
     uint16_t unitsPerEm = 0;
@@ -70,6 +78,12 @@ public:
     // write changes the glyph's length.
     bool ReadGlyph(uint16_t index, TTGlyph& glyph);
     bool WriteGlyph(uint16_t index, const TTGlyph& glyph);
+    // Stores many glyphs with one rewrite of glyf: the font ends as PutGlyph of each edit in
+    // order leaves it, byte for byte, while PutGlyph moves every later glyph for each edit that
+    // changes a glyph's length. Each edit says whether it was stored (unmapped codes and
+    // malformed glyphs are not). False when the font cannot take the batch (it would grow past
+    // its limits, or the file refuses a write): then no edit is stored.
+    bool PutGlyphs(std::vector<TTGlyphEdit>& edits);
     // The table's bytes in a buffer padded with zeros to a multiple of 4; length (when given)
     // receives the unpadded length. False when the tag is absent or the bytes cannot all be read.
     bool ReadTable(uint32_t tag, std::vector<uint8_t>& buffer, uint32_t* length = nullptr) const;
@@ -135,6 +149,12 @@ private:
     void AddToLocaFrom(uint32_t from, uint32_t delta);
     void SettleLoca();
 
+    // The offset of the first table behind glyf, and how far the tables behind glyf move when
+    // glyf comes to end at newGlyfEnd.
+    uint64_t FirstBehindGlyf() const;
+    int64_t BehindGlyfShift(uint64_t newGlyfEnd) const;
+    // Puts newGlyf in the place of glyf, moving what lies behind it (PutGlyphs).
+    bool ReplaceGlyf(const std::vector<uint8_t>& newGlyf);
     // Opens or closes delta bytes of room at the end of the glyph ending at oldEnd; the tables
     // behind glyf move by *tableDelta.
     bool MakeRoom(uint32_t oldEnd, int64_t delta, int64_t* tableDelta);

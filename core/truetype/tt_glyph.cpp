@@ -15,64 +15,59 @@ namespace {
 using namespace glyf;
 constexpr uint32_t kGlyphHeaderSize = glyf::kHeaderSize;
 
-// Bytes of the x (low nibble) and y (high nibble) coordinate each flag value announces.
-constexpr auto kCoordinateSizes = [] {
-    std::array<uint8_t, 256> sizes{};
+// Bytes of the x (low half) and y (high half) coordinate each flag value announces.
+constexpr auto kCoordinateBytes = [] {
+    std::array<uint64_t, 256> sizes{};
     for (unsigned flag = 0; flag < 256; ++flag) {
-        const unsigned x = (flag & kFlagXShort) ? 1 : (flag & kFlagXSameOrPositive) ? 0 : 2;
-        const unsigned y = (flag & kFlagYShort) ? 1 : (flag & kFlagYSameOrPositive) ? 0 : 2;
-        sizes[flag] = static_cast<uint8_t>(x | (y << 4));
+        const uint64_t x = (flag & kFlagXShort) ? 1 : (flag & kFlagXSameOrPositive) ? 0 : 2;
+        const uint64_t y = (flag & kFlagYShort) ? 1 : (flag & kFlagYSameOrPositive) ? 0 : 2;
+        sizes[flag] = x | (y << 32);
     }
     return sizes;
 }();
 
-// Adds up the coordinates of one axis point by point, following the flags with their repeat
-// runs, and keeps the extremes; false when a coordinate leaves the 16-bit range. The walk was
-// measured by Parse, so it stays inside the data.
-bool WalkAxis(const uint8_t* data, uint32_t flagsAt, uint32_t points, uint32_t coordinatesAt, uint8_t shortBit,
-              uint8_t sameBit, int16_t& low, int16_t& high) {
-    // At most 65535 steps of at most 32768 each: the sum stays inside 32 bits, and a point beyond
-    // 16 bits shows in the extremes.
-    int32_t value = 0;
-    int32_t lo = INT32_MAX, hi = INT32_MIN;
-    const uint8_t* f = data + flagsAt;
-    const uint8_t* c = data + coordinatesAt;
-    uint32_t seen = 0;
-    while (seen < points) {
-        const uint8_t flag = *f++;
-        uint32_t times = 1;
-        if (flag & kFlagRepeat) times += *f++;
-        seen += times;
-        if (flag & shortBit) {
-            if (flag & sameBit) {
-                for (const uint8_t* end = c + times; c < end; ++c) {
-                    value += *c;
-                    hi = std::max(hi, value);
-                    lo = std::min(lo, value);
-                }
-            } else {
-                for (const uint8_t* end = c + times; c < end; ++c) {
-                    value -= *c;
-                    hi = std::max(hi, value);
-                    lo = std::min(lo, value);
-                }
-            }
-        } else if (!(flag & sameBit)) {
-            for (const uint8_t* end = c + 2 * times; c < end; c += 2) {
-                value += static_cast<int16_t>((c[0] << 8) | c[1]);
-                hi = std::max(hi, value);
-                lo = std::min(lo, value);
-            }
-        } else {
-            hi = std::max(hi, value);  // the same coordinate again
-            lo = std::min(lo, value);
-        }
-    }
-    if (lo < INT16_MIN || hi > INT16_MAX) return false;
-    low = static_cast<int16_t>(lo);
-    high = static_cast<int16_t>(hi);
-    return true;
+constexpr uint64_t kEachByte = 0x0101010101010101ull;
+
+// The coordinate bytes of eight flags without repeat runs, as kCoordinateBytes gives them: per
+// flag 1 for a short coordinate, 0 for a repeated one, 2 for a long one.
+uint64_t CoordinateBytesOfEight(uint64_t flags) {
+    const auto axis = [flags](unsigned shortBit, unsigned sameBit) {
+        const uint64_t isShort = (flags >> shortBit) & kEachByte;
+        const uint64_t isLong = ~((flags >> shortBit) | (flags >> sameBit)) & kEachByte;
+        // Each byte holds at most 2, so the eight add up inside the top byte.
+        return ((isShort + 2 * isLong) * kEachByte) >> 56;
+    };
+    return axis(1, 4) | (axis(2, 5) << 32);
 }
+
+// The change of one coordinate as its flag announces it; c moves past the bytes it takes.
+inline int32_t CoordinateDelta(uint8_t flag, const uint8_t*& c, uint8_t shortBit, uint8_t sameBit) {
+    if (flag & shortBit) {
+        const int32_t v = *c++;
+        return (flag & sameBit) ? v : -v;
+    }
+    if (flag & sameBit) return 0;
+    const auto v = static_cast<int16_t>((c[0] << 8) | c[1]);
+    c += 2;
+    return v;
+}
+
+// Walks the coordinates of both axes point by point and keeps their extremes.
+struct BoxWalk {
+    int32_t x = 0, y = 0;
+    int32_t xLow = INT32_MAX, xHigh = INT32_MIN, yLow = INT32_MAX, yHigh = INT32_MIN;
+    const uint8_t* xs;
+    const uint8_t* ys;
+
+    void Step(uint8_t flag) {
+        x += CoordinateDelta(flag, xs, kFlagXShort, kFlagXSameOrPositive);
+        y += CoordinateDelta(flag, ys, kFlagYShort, kFlagYSameOrPositive);
+        xLow = std::min(xLow, x);
+        xHigh = std::max(xHigh, x);
+        yLow = std::min(yLow, y);
+        yHigh = std::max(yHigh, y);
+    }
+};
 
 }  // namespace
 
@@ -102,11 +97,22 @@ bool TTGlyph::Parse(Shape& shape) const {
     if (pos > length) return false;
     // Flags (with repeat runs), then the sizes of the coordinates they announce.
     shape.flagsAt = static_cast<uint32_t>(pos);
-    uint64_t xBytes = 0, yBytes = 0;
+    uint64_t bytes = 0;  // x in the low half, y in the high half
     uint32_t seen = 0;
     const uint8_t* f = data + pos;
     const uint8_t* const flagsEnd = data + length;
     while (seen < count) {
+        // Most glyphs have runs of single flags: eight of them at a time.
+        if (count - seen >= 8 && flagsEnd - f >= 8) {
+            uint64_t eight = 0;
+            std::memcpy(&eight, f, 8);
+            if ((eight & (kFlagRepeat * kEachByte)) == 0) {
+                bytes += CoordinateBytesOfEight(eight);
+                f += 8;
+                seen += 8;
+                continue;
+            }
+        }
         if (f >= flagsEnd) return false;
         const uint8_t flag = *f++;
         uint32_t times = 1;
@@ -116,10 +122,9 @@ bool TTGlyph::Parse(Shape& shape) const {
             if (times > count - seen) return false;
         }
         seen += times;
-        const uint8_t sizes = kCoordinateSizes[flag];
-        xBytes += times * (sizes & 0xFu);
-        yBytes += times * (sizes >> 4u);
+        bytes += times * kCoordinateBytes[flag];
     }
+    const uint64_t xBytes = bytes & 0xFFFFFFFFu, yBytes = bytes >> 32;
     pos = static_cast<uint64_t>(f - data);
     if (pos + xBytes + yBytes > length) return false;
     shape.xAt = static_cast<uint32_t>(pos);
@@ -132,11 +137,52 @@ const int16_t* TTGlyph::Box() const {
     const Shape* shape = CheckedShape();
     if (!shape || shape->points == 0) return nullptr;
     if (shape_.boxState == ShapeState::Unknown) {
-        const bool ok = WalkAxis(data_, shape_.flagsAt, shape_.points, shape_.xAt, kFlagXShort, kFlagXSameOrPositive,
-                                 shape_.box[0], shape_.box[2]) &&
-                        WalkAxis(data_, shape_.flagsAt, shape_.points, shape_.yAt, kFlagYShort, kFlagYSameOrPositive,
-                                 shape_.box[1], shape_.box[3]);
-        shape_.boxState = ok ? ShapeState::Good : ShapeState::Bad;
+        // Both axes in one walk over the flags. At most 65535 steps of at most 32768 each: the sums
+        // stay inside 32 bits, and a point beyond 16 bits shows in the extremes. Parse measured the
+        // walk, so it stays inside the data.
+        BoxWalk walk{.xs = data_ + shape_.xAt, .ys = data_ + shape_.yAt};
+        const uint8_t* f = data_ + shape_.flagsAt;
+        const uint32_t points = shape_.points;
+        // Flags spelt out one per point first when they fit on the stack, so that the walk over
+        // the points carries no run bookkeeping.
+        uint8_t spelt[512];
+        if (points <= sizeof spelt) {
+            const uint8_t* const end = data_ + length_;
+            for (uint32_t seen = 0; seen < points;) {
+                if (points - seen >= 8 && end - f >= 8) {
+                    uint64_t eight = 0;
+                    std::memcpy(&eight, f, 8);
+                    if ((eight & (kFlagRepeat * kEachByte)) == 0) {
+                        std::memcpy(spelt + seen, f, 8);
+                        f += 8;
+                        seen += 8;
+                        continue;
+                    }
+                }
+                const uint8_t flag = *f++;
+                const uint32_t times = (flag & kFlagRepeat) ? 1u + *f++ : 1u;
+                std::memset(spelt + seen, flag, times);
+                seen += times;
+            }
+            for (uint32_t i = 0; i < points; ++i) walk.Step(spelt[i]);
+        } else {
+            for (uint32_t seen = 0; seen < points;) {
+                const uint8_t flag = *f++;
+                uint32_t times = 1;
+                if (flag & kFlagRepeat) times += *f++;
+                seen += times;
+                for (; times > 0; --times) walk.Step(flag);
+            }
+        }
+        const int32_t xLow = walk.xLow, xHigh = walk.xHigh, yLow = walk.yLow, yHigh = walk.yHigh;
+        const bool fits = xLow >= INT16_MIN && xHigh <= INT16_MAX && yLow >= INT16_MIN && yHigh <= INT16_MAX;
+        if (fits) {
+            shape_.box[0] = static_cast<int16_t>(xLow);
+            shape_.box[1] = static_cast<int16_t>(yLow);
+            shape_.box[2] = static_cast<int16_t>(xHigh);
+            shape_.box[3] = static_cast<int16_t>(yHigh);
+        }
+        shape_.boxState = fits ? ShapeState::Good : ShapeState::Bad;
     }
     return shape_.boxState == ShapeState::Good ? shape_.box : nullptr;
 }

@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "common/process_version.h"
@@ -735,4 +737,85 @@ TEST(TTFontFile, VerticalMetricsOfAForeignFontAreReadAndWritten) {
     ASSERT_TRUE(check.font.GetGlyph('A', g));
     EXPECT_EQ(g.AdvanceHeight(), 1200);
     EXPECT_EQ(g.TopSideBearing(), 810);
+}
+
+// PutGlyphs against PutGlyph one edit after the other, on the shapes of font the editor meets: the
+// same bytes, and the same edits stored. The edits keep many codes of a full font, grow, shrink
+// and empty glyphs, come twice for one code (once undoing the first's change of length), carry a
+// stored box that disagrees with the points, and include unmapped codes and a malformed glyph.
+TEST(TTFontFile, PutGlyphsGivesTheBytesOfPutGlyphOneByOne) {
+    TemplateEnvironment env;
+    const auto full = [&] {  // the template with a glyph for every code
+        MemFont f;
+        EXPECT_TRUE(f.Open(env.Template()));
+        for (uint32_t code = kFirstCode; code <= 0xF8FF; ++code)
+            f.font.PutGlyph(static_cast<uint16_t>(code), MakeGlyph({Box(0, 0, 10 + code % 90, 700)}));
+        return f.CloseAndTake();
+    };
+    const auto foreign = [](std::vector<std::string> order, bool longLoca, bool vertical) {
+        auto tables = testsupport::TablesOf(ForeignBuilder());
+        testsupport::SetGlyphs(tables, testsupport::GlyphsOf(tables), longLoca);
+        if (vertical) testsupport::AddVerticalMetrics(tables, 1000, 80);
+        return testsupport::AssembleFont(tables, order);
+    };
+    const std::vector<std::string> behind = {"OS/2", "cmap", "head", "hhea", "hmtx", "loca", "maxp", "glyf", "name", "post"};
+
+    std::string boxless = testsupport::EncodeSimpleGlyph({Box(-20, -30, 640, 710)});
+    for (int i = 0; i < 4; ++i) testsupport::Put16(boxless, 2 + 2 * i, static_cast<uint16_t>(i % 2 ? 900 : -900));
+    // Eight bytes more between glyf and the table behind it than alignment needs.
+    const auto widenGap = [](std::string font) {
+        const auto glyf = testsupport::Entry(font, "glyf");
+        const uint32_t end = (glyf.offset + glyf.length + 3) & ~3u;
+        font.insert(end, 8, '\0');
+        for (const auto& e : testsupport::Directory(font))
+            if (e.offset >= end) testsupport::Put32(font, e.entryAt + 8, e.offset + 8);
+        return font;
+    };
+    TTGlyph wrongBox, malformed;
+    ASSERT_TRUE(wrongBox.SetData(reinterpret_cast<const uint8_t*>(boxless.data()), static_cast<uint32_t>(boxless.size())));
+    const uint8_t cut[12] = {0, 1, 0, 0, 0, 0, 0, 9, 0, 9, 0, 40};  // one contour of 41 points, no room for them
+    ASSERT_TRUE(malformed.SetData(cut, sizeof cut));
+    std::vector<TTGlyph> glyphs = {
+        MakeGlyph({Box(0, 0, 300, 300), Ring(9, 400, 400, 150)}, 900, 1024, 0, 120),        // 0: grows
+        TTGlyph(),                                                                          // 1: empties
+        MakeGlyph({Box(5, 5, 200, 200)}, 1024, 1000, 5, 600),                               // 2
+        wrongBox,                                                                           // 3
+        malformed,                                                                          // 4
+        MakeGlyph({Ring(13, 500, 500, 300), Box(100, 100, 900, 900)}, 1000, 1024, 100, 0),  // 5
+        TTGlyph(),                                                                          // 6: the font's own B
+    };
+    using Edits = std::vector<std::pair<uint16_t, size_t>>;  // code, glyph
+    Edits many;
+    for (uint32_t code = kFirstCode + 3; code <= 0xF8FF; code += 3)
+        many.emplace_back(static_cast<uint16_t>(code), code % 7 == 4 ? 4 : code % 6);
+    const Edits few = {{'A', 0}, {'B', 1}, {'A', 2}, {'C', 3}, {'B', 4}, {'A', 3}};
+    const Edits undone = {{'B', 0}, {'B', 6}};  // glyf changes, then back
+    const std::vector<std::tuple<std::string, std::string, Edits>> cases = {
+        {"a full TTE font, glyf last", full(), many},
+        {"tables behind glyf", widenGap(foreign(behind, true, false)), few},
+        {"a change undone, tables behind glyf", widenGap(foreign(behind, true, false)), undone},
+        {"short loca", foreign({}, false, false), few},
+        {"a change undone, short loca", foreign({}, false, false), undone},
+        {"short loca, tables behind glyf", foreign(behind, false, false), few},
+        {"vertical metrics", foreign({}, true, true), few},
+    };
+    for (const auto& [what, font, list] : cases) {
+        SCOPED_TRACE(what);
+        MemFont one;
+        ASSERT_TRUE(one.Open(font));
+        if (one.font.CodeToGlyphIndex('B') != 0) {
+            ASSERT_TRUE(one.font.GetGlyph('B', glyphs[6]));
+        }
+        std::vector<TTGlyphEdit> edits;
+        for (const auto& [code, glyph] : list) edits.push_back({code, &glyphs[glyph]});
+        edits.push_back({0xFFF0, &glyphs[0]});  // unmapped
+        std::vector<bool> put;
+        for (const TTGlyphEdit& e : edits) put.push_back(one.font.PutGlyph(e.code, *e.glyph));
+        MemFont batch;
+        ASSERT_TRUE(batch.Open(font));
+        ASSERT_TRUE(batch.font.PutGlyphs(edits));
+        for (size_t i = 0; i < edits.size(); ++i) EXPECT_EQ(edits[i].stored, put[i]) << "edit " << i;
+        const std::string expected = one.CloseAndTake();
+        EXPECT_TRUE(batch.CloseAndTake() == expected);
+    }
 }
