@@ -38,24 +38,20 @@ int BackupFile::Open(const char* path, int versionCode) {
         return kRefusedFormat;
     }
     // Every TTE section must be a font the editor reads whole, or nothing at all is restored.
-    uint64_t keptBytes = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         glyphCounts_[slot] = 0;
-        const SectionDescriptor section = TteDescriptor(slot);
-        if (!section.present()) continue;
-        auto bytes = std::make_unique<HMemFile>();
-        if (!ReadSection(section, *bytes) || !ReadableFont(*bytes, glyphCounts_[slot])) {
+        if (!TteDescriptor(slot).present()) continue;
+        HMemFile* bytes = Section(slot);
+        if (!bytes || !ReadableFont(*bytes, glyphCounts_[slot])) {
             Close();
             return kRefusedFormat;
         }
-        keptBytes += section.length;
-        if (keptBytes <= kKeptSectionBytes) kept_[slot] = std::move(bytes);
     }
     return 0;
 }
 
-HMemFile* BackupFile::KeptSection(int slot) {
-    return slot >= 0 && slot < kSlotCount ? kept_[slot].get() : nullptr;
+HMemFile* BackupFile::Section(int slot) {
+    return ReadSection(TteDescriptor(slot), section_) ? &section_ : nullptr;
 }
 
 bool BackupFile::ReadableFont(HMemFile& bytes, int& glyphs) {
@@ -76,7 +72,7 @@ bool BackupFile::ReadableFont(HMemFile& bytes, int& glyphs) {
 void BackupFile::Close() {
     file_.Close();
     header_.clear();
-    for (auto& section : kept_) section.reset();
+    section_.SetLength(0);
 }
 
 SectionDescriptor BackupFile::Descriptor(size_t offset) const {

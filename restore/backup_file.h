@@ -2,7 +2,6 @@
 // one buffer for the whole restore, and the sections read on demand.
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "backup_format.h"
@@ -33,10 +32,11 @@ public:
     bool ReadSection(const backup::SectionDescriptor& section, HExactBuffer& out);
     // The same into a memory file, where the font editor can read it without another copy.
     bool ReadSection(const backup::SectionDescriptor& section, HMemFile& out);
-    // The slot's section as the checks read it, kept while all of them fit kKeptSectionBytes (so
-    // that it is not read twice); null when absent or not kept. It may be changed in place.
-    HMemFile* KeptSection(int slot);
-    static constexpr uint64_t kKeptSectionBytes = 256ull << 20;
+    // The slot's section, read into the one memory file that the checks and every slot use in
+    // turn (so that no slot needs memory of its own); null when absent or when it does not read
+    // whole. It may be changed in place, until the next call. The file stays open, readable
+    // by others but not writable, from Open to Close: the bytes are the ones the checks passed.
+    HMemFile* Section(int slot);
 
     // How many glyphs the slot's section holds (0 without a section).
     int GlyphCount(int slot) const { return slot >= 0 && slot < backup::kSlotCount ? glyphCounts_[slot] : 0; }
@@ -49,5 +49,5 @@ private:
     OS_File file_;
     std::vector<uint8_t> header_;
     int glyphCounts_[backup::kSlotCount] = {};
-    std::unique_ptr<HMemFile> kept_[backup::kSlotCount];
+    HMemFile section_;
 };

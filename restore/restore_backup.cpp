@@ -63,13 +63,12 @@ void RestoreSlot(BackupFile& backup, const _TQFontData_Struc1& record, int slot,
     const backup::SectionDescriptor section = backup.TteDescriptor(slot);
     if (!section.present()) return;
     const std::string path = SlotPath(record);
-    HMemFile read;
-    HMemFile* checked = backup.KeptSection(slot);
-    if (!checked && !backup.ReadSection(section, read)) {
+    HMemFile* read = backup.Section(slot);
+    if (!read) {
         report.SlotFailedText(slot, record, path, restore::messages::kReasonSourceUnreadable);
         return;
     }
-    HMemFile& bytes = checked ? *checked : read;
+    HMemFile& bytes = *read;
     KeptGlyphs kept;
     const char* face = KeepGlyphFaceName(slot);
     if (keepUserGlyphs && face != nullptr) kept = KeepUserGlyphs(bytes, backup, face);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "foundation/base_file.h"
+#include "foundation/mem_file.h"
 #include "foundation/endian.h"
 #include "truetype/sfnt_checksum.h"
 #include "truetype/tt_glyph.h"
@@ -72,6 +73,8 @@ uint32_t PhaseSum(const uint8_t* p, uint32_t n, uint32_t phase) {
 
 TTFontFile::TTFontFile(HBaseFile* file) : file_(file) {}
 
+const uint8_t* TTFontFile::MemoryBlock() const { return memory_ ? memory_->GetData() : nullptr; }
+
 TTFontFile::~TTFontFile() { Close(); }
 
 int TTFontFile::FindEntry(uint32_t tag) const {
@@ -102,6 +105,12 @@ bool TTFontFile::WriteAt(uint32_t offset, const uint8_t* data, uint32_t length) 
 
 bool TTFontFile::ReadGlyphBytes(uint32_t offset, uint8_t* data, uint32_t length) {
     const uint64_t end = static_cast<uint64_t>(offset) + length;
+    // A memory file's block is read where it lies.
+    if (const uint8_t* block = MemoryBlock(); block != nullptr) {
+        if (end > memory_->GetLength()) return false;
+        std::memcpy(data, block + offset, length);
+        return true;
+    }
     const bool cached = offset >= readAheadAt_ && end <= readAheadAt_ + static_cast<uint64_t>(readAhead_.size());
     if (!cached) {
         // Glyphs are mostly read in order: one read fetches the following ones too.
@@ -207,6 +216,7 @@ bool TTFontFile::Attach(HBaseFile* file) {
     Release();
     error_ = Error::None;
     file_ = file;
+    memory_ = dynamic_cast<const HMemFile*>(file);
     if (!file_) return Fail(Error::NoFile);
     if (!Load()) {
         const Error why = error_ == Error::None ? Error::BadDirectory : error_;
@@ -916,19 +926,28 @@ bool TTFontFile::UpdateChecksums() {
     // their places, so a range may be summed in parts; glyf, most of the file, is summed once
     // when it starts on a word as the file's words do.
     uint32_t glyfSum = 0, headSum = 0, bodySum = 0;
-    std::vector<uint8_t> chunk(64 * 1024);
+    std::vector<uint8_t> buffer;
+    const uint8_t* chunk = nullptr;
     const auto sumRange = [&](uint64_t chunkAt, uint64_t from, uint64_t to, uint64_t phaseBase) -> uint32_t {
         if (from >= to) return 0;
-        return PhaseSum(chunk.data() + (from - chunkAt), static_cast<uint32_t>(to - from),
+        return PhaseSum(chunk + (from - chunkAt), static_cast<uint32_t>(to - from),
                         static_cast<uint32_t>((from - phaseBase) & 3));
     };
     const uint64_t glyfEnd = static_cast<uint64_t>(glyf.offset) + glyf.length;
     const uint64_t headEnd = static_cast<uint64_t>(head.offset) + head.length;
     const bool glyfOnWord = (glyf.offset & 3) == 0;
+    const uint8_t* block = MemoryBlock();
+    if (block && fileLength > memory_->GetLength()) return false;
+    if (!block) buffer.resize(64 * 1024);
     for (uint64_t at = directoryEnd; at < fileLength;) {
-        const auto n = static_cast<uint32_t>(std::min<uint64_t>(chunk.size(), fileLength - at));
-        if (!ReadAt(static_cast<uint32_t>(at), chunk.data(), n)) return false;
-        for (uint64_t p = std::max(at, adjustment); p < std::min(at + n, adjustment + 4); ++p) chunk[p - at] = 0;
+        // A memory file is summed where it lies, in one piece.
+        const auto n = static_cast<uint32_t>(block ? fileLength - at : std::min<uint64_t>(buffer.size(), fileLength - at));
+        if (block) {
+            chunk = block + at;
+        } else {
+            if (!ReadAt(static_cast<uint32_t>(at), buffer.data(), n)) return false;
+            chunk = buffer.data();
+        }
         const uint64_t end = at + n;
         const uint64_t glyfFrom = std::clamp<uint64_t>(glyf.offset, at, end);
         const uint64_t glyfTo = std::clamp<uint64_t>(glyfEnd, glyfFrom, end);
@@ -937,6 +956,10 @@ bool TTFontFile::UpdateChecksums() {
         bodySum += sumRange(at, at, glyfFrom, 0) + sumRange(at, glyfTo, end, 0) +
                    (glyfOnWord ? inGlyf : sumRange(at, glyfFrom, glyfTo, 0));
         headSum += sumRange(at, std::max<uint64_t>(at, head.offset), std::min(end, headEnd), head.offset);
+        // checkSumAdjustment counts as 0: what its bytes added is taken off again.
+        const uint64_t adjustmentFrom = std::max(at, adjustment), adjustmentTo = std::min(end, adjustment + 4);
+        bodySum -= sumRange(at, adjustmentFrom, adjustmentTo, 0);
+        headSum -= sumRange(at, adjustmentFrom, adjustmentTo, head.offset);
         at = end;
     }
     endian::StoreBE32(directory_.data() + kEntrySize * static_cast<uint32_t>(glyfEntry) + 4, glyfSum);

@@ -12,6 +12,7 @@
 #include <vector>
 
 class HBaseFile;
+class HMemFile;
 class TTGlyph;
 
 // One glyph of a PutGlyphs batch: the code, the glyph to store there (kept by the caller) and
@@ -172,7 +173,11 @@ private:
     void LoadMetric(const std::vector<uint8_t>& table, uint16_t longCount, uint16_t index, uint16_t* advance,
                     int16_t* bearing) const;
 
+    // The content of a memory file, read in place instead of through reads; null for other files.
+    const uint8_t* MemoryBlock() const;
+
     HBaseFile* file_ = nullptr;
+    const HMemFile* memory_ = nullptr;  // file_ when it is a memory file
     Error error_ = Error::None;
     bool dirty_ = false;
     bool open_ = false;
