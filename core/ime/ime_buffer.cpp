@@ -58,7 +58,37 @@ int RemoveRecord(unsigned char* image, int index, int recordSize, int length) {
 
 bool CountFull(const unsigned char* image) { return endian::LoadLE16(image + kImeCountOffset) == 0xFFFF; }
 
+int AppendV1(unsigned char* image, uint16_t code, const char* keys, int keyCount, int length) {
+    uint8_t* record = image + length;
+    endian::StoreLE16(record, kRecordTag);
+    endian::StoreLE16(record + 2, code);
+    std::memcpy(record + 4, keys, keyCount);
+    SetCount(image, +1);
+    return length + ImeV1RecordSize(keyCount);
+}
+
+void WidenKeys(const char* keys, int keyCount, uint8_t* wideKeys) {
+    for (int i = 0; i < keyCount; ++i) endian::StoreLE16(wideKeys + 2 * i, static_cast<uint8_t>(keys[i]));
+}
+
+void PutV2(uint8_t* record, uint16_t code, const uint8_t* wideKeys) {
+    endian::StoreLE16(record, kRecordTag);
+    endian::StoreLE16(record + 2, code);
+    std::memcpy(record + 4, wideKeys, 2 * kImeV2MaxKeys);
+}
+
 }  // namespace
+
+int AppendNewImeRecord(unsigned char* image, uint16_t code, const char* keys, int length, int mode, bool version2) {
+    const int keyCount = UsableKeyCount(image, length);
+    if (keyCount == 0 || KeysEmpty(keys, keyCount, mode) || CountFull(image)) return length;
+    if (!version2) return AppendV1(image, code, keys, keyCount, length);
+    uint8_t wideKeys[2 * kImeV2MaxKeys] = {};
+    WidenKeys(keys, keyCount, wideKeys);
+    PutV2(image + length, code, wideKeys);
+    SetCount(image, +1);
+    return length + kImeV2RecordSize;
+}
 
 int ImeRecordsInImage(const unsigned char* image, int length, int recordSize) {
     if (image == nullptr || length < kImeHeaderSize || recordSize <= 0) return 0;
@@ -110,13 +140,7 @@ int Manager_ImeBuffer(unsigned char* image, unsigned short code, const char* key
         return length;
     }
     if (empty || CountFull(image)) return length;
-
-    uint8_t* record = image + length;
-    endian::StoreLE16(record, kRecordTag);
-    endian::StoreLE16(record + 2, code);
-    std::memcpy(record + 4, keys, keyCount);
-    SetCount(image, +1);
-    return length + recordSize;
+    return AppendV1(image, code, keys, keyCount, length);
 }
 
 int Manager_ImeBuffer_NZuin_XP(unsigned char* image, unsigned short code, const char* keys, int length, int mode) {
@@ -126,8 +150,7 @@ int Manager_ImeBuffer_NZuin_XP(unsigned char* image, unsigned short code, const 
     const bool empty = KeysEmpty(keys, keyCount, mode);
 
     uint8_t wideKeys[2 * kImeV2MaxKeys] = {};
-    if (!empty)
-        for (int i = 0; i < keyCount; ++i) endian::StoreLE16(wideKeys + 2 * i, static_cast<uint8_t>(keys[i]));
+    if (!empty) WidenKeys(keys, keyCount, wideKeys);
 
     const int found = FindImeRecord(image, length, kImeV2RecordSize, code);
     if (found >= 0) {
@@ -148,9 +171,7 @@ int Manager_ImeBuffer_NZuin_XP(unsigned char* image, unsigned short code, const 
             break;
         }
     }
-    endian::StoreLE16(record, kRecordTag);
-    endian::StoreLE16(record + 2, code);
-    std::memcpy(record + 4, wideKeys, sizeof wideKeys);
+    PutV2(record, code, wideKeys);
     SetCount(image, +1);
     return length + kImeV2RecordSize;
 }

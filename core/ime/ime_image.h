@@ -28,4 +28,9 @@ int ImeRecordsInImage(const unsigned char* image, int length, int recordSize);
 // The index of the record of `code` among those records, or -1.
 int FindImeRecord(const unsigned char* image, int length, int recordSize, uint16_t code);
 
+// What the image functions do for a code the image does not hold, without looking for it: the
+// record goes at the end, which in a version-2 image is its sorted place only when `code` is above
+// every code held. For images filled in ascending code order, where no search can find anything.
+int AppendNewImeRecord(unsigned char* image, uint16_t code, const char* keys, int length, int mode, bool version2);
+
 }  // namespace eudc

@@ -88,6 +88,9 @@ void RegWord_Base::BuildImage(const ImeWriterFormat& format, bool emptyOnly) {
     image = new unsigned char[format.capacity]();
     length = Empty_ImeBuffer(image, format.keyCount, format.unicode, format.newFormat);
     if (emptyOnly || callback == nullptr) return;
+    // Each code comes once, in ascending order (and the Big5 form of distinct codes is distinct):
+    // no record can be found, so none is looked for.
+    filling_ = true;
     for (int i = 0; i < kCodeCount; ++i) {
         const unsigned int code = kFirstCode + i;
         _WORD_DATA_Code record{};  // fresh for each code: nothing carries over from the last one
@@ -95,6 +98,7 @@ void RegWord_Base::BuildImage(const ImeWriterFormat& format, bool emptyOnly) {
         if (record.UserWord == 0 && record.Cns.Plane == 0) continue;
         AddWord(code, format.changjie ? record.Changjie : record.Zhuyin);
     }
+    filling_ = false;
 }
 
 int RegWord_Base::AddZuinWord(const ImeWriterFormat& format, unsigned int code, const char* keys) {
@@ -118,9 +122,14 @@ int RegWord_Base::AddChanjeiWord(const ImeWriterFormat& format, unsigned int cod
 void RegWord_Base::StoreRecord(const ImeWriterFormat& format, unsigned short recordCode, const char* indexes) {
     const int recordSize = format.Version2() ? eudc::kImeV2RecordSize : eudc::ImeV1RecordSize(format.keyCount);
     // A full image still takes changes to the words it holds; only a new word is refused.
+    const int mode = format.changjie ? kChangjieMode : kZhuyinMode;
+    if (filling_) {
+        if (length + recordSize <= format.capacity)
+            length = eudc::AppendNewImeRecord(image, recordCode, indexes, length, mode, format.Version2());
+        return;
+    }
     if (length + recordSize > format.capacity && eudc::FindImeRecord(image, length, recordSize, recordCode) < 0)
         return;
-    const int mode = format.changjie ? kChangjieMode : kZhuyinMode;
     length = format.Version2() ? Manager_ImeBuffer_NZuin_XP(image, recordCode, indexes, length, mode)
                                : Manager_ImeBuffer(image, recordCode, indexes, length, mode);
 }

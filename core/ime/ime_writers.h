@@ -36,6 +36,8 @@ protected:
 private:
     // Passes one word to the image functions, unless a new record would not fit the capacity.
     void StoreRecord(const eudc::ImeWriterFormat& format, unsigned short recordCode, const char* indexes);
+
+    bool filling_ = false;  // Build is adding every code once, in ascending order
 };
 
 // Phonetic (Zhuyin), Big5 codes, version 1.
