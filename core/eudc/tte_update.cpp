@@ -35,10 +35,13 @@ void TteUpdate::Write_FontTTE(const _TQFontData_Struc1* table) {
     std::memmove(m_table, table, sizeof m_table);
     if (m_mode != TSM_SystemFolders && m_mode != TSM_UserAppData) return;
 
-    EudcRegistry registry(m_mode);
-    registry.InitEudcName("EUDC\\950");
+    // The links are read under the lock that writes them: a key the reading has to create is then
+    // saved with the links in the one save of user.reg that the lock's release makes (or, when
+    // the lock cannot be had, not made at all).
     eudc::EudcLockScope lock;
     if (!lock.held()) return;
+    EudcRegistry registry(m_mode);
+    registry.InitEudcName("EUDC\\950");
     if (m_clientDeleted) registry.Del(m_table);
     registry.Add(m_table);
 }
