@@ -97,7 +97,10 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
     const DWORD shareMode = dataAccess ? share : (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!AcquireShare(fd, {wantRead, wantWrite, wantDelete, shareMode})) return FailHandle(ERROR_SHARING_VIOLATION, fd);
 
-    if (existed && truncates) {
+    // An empty file is left alone: ext4 takes a cut to length 0 for a file being replaced and
+    // writes it out when it is closed, which for a scratch file deleted right after is disk
+    // traffic for nothing.
+    if (existed && truncates && st.st_size > 0) {
         const int rc = wantWrite ? ftruncate(fd, 0) : truncate(host->c_str(), 0);
         if (rc != 0) return FailHandle(ErrnoToWin32(errno, *host), fd);
     }
