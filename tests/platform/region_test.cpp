@@ -173,6 +173,24 @@ TEST(RegionCombine, CopyAndReversedRect) {
     ExpectBox(dest.h, 0, 5, 10, 20);
 }
 
+TEST(RegionCombine, EqualRegionsHoldTheSamePixelsHoweverMade) {
+    Rgn rect(CreateRectRgn(0, 0, 100, 100)), square(Poly(kOuter)), inner(Poly(kInner));
+    Rgn common(CreateRectRgn(0, 0, 0, 0)), halves(CreateRectRgn(0, 0, 0, 0));
+    CombineRgn(common.h, square.h, inner.h, RGN_AND);
+    Rgn left(CreateRectRgn(0, 0, 50, 100)), right(CreateRectRgn(50, 0, 100, 100));
+    CombineRgn(halves.h, left.h, right.h, RGN_OR);
+    EXPECT_TRUE(EqualRgn(rect.h, square.h));
+    EXPECT_TRUE(EqualRgn(halves.h, square.h));
+    EXPECT_TRUE(EqualRgn(common.h, inner.h));
+    EXPECT_FALSE(EqualRgn(square.h, inner.h));
+    EXPECT_FALSE(EqualRgn(left.h, right.h));  // same shape elsewhere
+    Rgn empty(CreateRectRgn(0, 0, 0, 0)), alsoEmpty(CreateRectRgn(5, 5, 5, 9));
+    EXPECT_TRUE(EqualRgn(empty.h, alsoEmpty.h));
+    EXPECT_FALSE(EqualRgn(empty.h, rect.h));
+    int junk = 0;
+    EXPECT_FALSE(EqualRgn(rect.h, reinterpret_cast<HRGN>(&junk)));
+}
+
 TEST(RegionHandles, BadHandlesFailWithoutTouchingDest) {
     Rgn a(CreateRectRgn(0, 0, 10, 10)), dest(CreateRectRgn(1, 1, 2, 2));
     int junk = 0;

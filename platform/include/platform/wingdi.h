@@ -401,5 +401,7 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom);
 int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode);
 // The bounding box of region (all zero when empty) and its kind; ERROR for a bad handle or pointer.
 int GetRgnBox(HRGN region, LPRECT rect);
+// TRUE when both regions hold the same pixels; FALSE otherwise, and for a bad handle.
+BOOL EqualRgn(HRGN region1, HRGN region2);
 
 #endif  // _WIN32

@@ -43,6 +43,13 @@ public:
         bands_.assign(other.bands_.begin(), other.bands_.end());
         spans_.assign(other.spans_.begin(), other.spans_.end());
     }
+    // The same pixels: a list is canonical, so that is the same bands holding the same spans.
+    bool sameAs(const BandList& other) const;
+    // Trades contents and storage with other.
+    void swap(BandList& other) noexcept {
+        bands_.swap(other.bands_);
+        spans_.swap(other.spans_);
+    }
     // Lets go of storage far larger than what is held (a scratch list that once held a huge region).
     void trim();
 

@@ -1,5 +1,5 @@
-// CreatePolygonRgn, CreateRectRgn, CombineRgn and GetRgnBox. DeleteObject needs nothing of its
-// own for regions: it drops any registered object that is not a DC.
+// CreatePolygonRgn, CreateRectRgn, CombineRgn, GetRgnBox and EqualRgn. DeleteObject needs nothing
+// of its own for regions: it drops any registered object that is not a DC.
 #include <algorithm>
 #include <new>
 
@@ -98,10 +98,11 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
         if (mode == RGN_COPY) {
             if (d != a) d->bands().assign(a->bands());
         } else {
-            // Built aside, so that dest may be one of the sources.
+            // Built aside, so that dest may be one of the sources; the scratch list takes dest's
+            // old storage for the next call.
             BandList& result = Scratch();
             CombineBands(a->bands(), b->bands(), mode, result);
-            d->bands().assign(result);
+            d->bands().swap(result);
             result.trim();
         }
         return RegionKind(d->bands());
@@ -136,4 +137,15 @@ int GetRgnBox(HRGN region, LPRECT rect) {
         rect->bottom = list.back().bottom;
     }
     return RegionKind(bands);
+}
+
+BOOL EqualRgn(HRGN region1, HRGN region2) {
+    auto a = LookupObjectAs<RegionObject>(region1);
+    auto b = LookupObjectAs<RegionObject>(region2);
+    if (!a || !b) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::lock_guard<std::mutex> guard(RegionMutex());
+    return a->bands().sameAs(b->bands()) ? TRUE : FALSE;
 }

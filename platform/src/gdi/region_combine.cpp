@@ -78,6 +78,18 @@ void SweepSpans(const Span* a, uint32_t na, const Span* b, uint32_t nb, int mode
 
 }  // namespace
 
+bool BandList::sameAs(const BandList& other) const {
+    if (bands_.size() != other.bands_.size() || spans_.size() != other.spans_.size()) return false;
+    for (size_t i = 0; i < bands_.size(); ++i) {
+        const Band& x = bands_[i];
+        const Band& z = other.bands_[i];
+        if (x.top != z.top || x.bottom != z.bottom || x.count != z.count ||
+            !std::equal(spans(x), spans(x) + x.count, other.spans(z)))
+            return false;
+    }
+    return true;
+}
+
 void BandList::trim() {
     if (spans_.capacity() <= kKeptSpans && bands_.capacity() <= kKeptSpans) return;
     std::vector<Band>().swap(bands_);
