@@ -1,8 +1,15 @@
 #include "truetype/fixed_point.h"
 #include "truetype/glyph_builder.h"
 
+namespace {
+// Room for a usual contour, so that its points are collected without regrowing.
+constexpr size_t kUsualPoints = 256;
+}  // namespace
+
 CBSGlyphBuilder::CBSGlyphBuilder(GlyphOutline* outline, int32_t scale, int32_t originX, int32_t originY)
-    : CGlyphBuilder(outline, scale, originX, originY, fixed::FromInt(512), fixed::FromInt(512)) {}
+    : CGlyphBuilder(outline, scale, originX, originY, fixed::FromInt(512), fixed::FromInt(512)) {
+    points_.reserve(kUsualPoints);
+}
 
 void CBSGlyphBuilder::BeginGlyph() { Outline()->contours.clear(); }
 
@@ -16,8 +23,8 @@ void CBSGlyphBuilder::EndContour() {
     // A point or nothing is no contour.
     if (points_.size() < 2) return;
     auto contour = std::make_unique<OutlineContour>();
-    contour->points = std::move(points_);
-    points_.clear();
+    // Copied, so that the collecting list keeps its room for the next contour.
+    contour->points.assign(points_.begin(), points_.end());
     contour->ComputeBoundingBox();
     Outline()->contours.push_back(std::move(contour));
 }

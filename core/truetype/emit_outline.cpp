@@ -1,6 +1,7 @@
 #include "truetype/emit_outline.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -18,29 +19,22 @@ void ReleaseRegions(GlyphOutline& outline) {
 
 // Orientation from the signed area, and a winding-rule region of each contour that has one.
 bool Orient(GlyphOutline& outline) {
-    std::vector<POINT> polygon;
-    try {
-        polygon.reserve(outline::kMaxPolygonPoints);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    const std::unique_ptr<POINT[]> polygon(new (std::nothrow) POINT[outline::kMaxPolygonPoints]);
+    if (polygon == nullptr) return false;
     for (auto& contour : outline.contours) {
         contour->region = nullptr;
         contour->orientation = 0;
         const int64_t area = outline::SignedArea(contour->points);
         if (area == 0) continue;
-        if (!outline::FlattenContour(contour->points, polygon, outline::kMaxPolygonPoints)) return false;
-        contour->region = CreatePolygonRgn(polygon.data(), static_cast<int>(polygon.size()), WINDING);
+        size_t count = 0;
+        if (!outline::FlattenContour(contour->points, polygon.get(), outline::kMaxPolygonPoints, count)) return false;
+        contour->region = CreatePolygonRgn(polygon.get(), static_cast<int>(count), WINDING);
         contour->orientation = area < 0 ? 1 : -1;
-        int32_t* box = contour->regionBox;
-        box[0] = box[2] = polygon.front().x;
-        box[1] = box[3] = polygon.front().y;
-        for (const POINT& p : polygon) {
-            box[0] = std::min<int32_t>(box[0], p.x);
-            box[1] = std::min<int32_t>(box[1], p.y);
-            box[2] = std::max<int32_t>(box[2], p.x);
-            box[3] = std::max<int32_t>(box[3], p.y);
-        }
+        const outline::PolygonBox box = outline::BoxOf(polygon.get(), count);
+        contour->regionBox[0] = box.left;
+        contour->regionBox[1] = box.top;
+        contour->regionBox[2] = box.right;
+        contour->regionBox[3] = box.bottom;
     }
     return true;
 }
@@ -53,14 +47,39 @@ bool BoxesMeet(const int32_t* a, const int32_t* b) { return a[0] <= b[2] && b[0]
 // than costing minutes.
 constexpr size_t kMaxComparedPairs = 4096;
 
-// A contour whose region lies wholly inside another's is one level deeper.
+bool Contains(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
+           inner.bottom <= outer.bottom;
+}
+
+// Whether the pixels of inner all lie in outer: 1 or 0, -1 when the regions cannot be combined.
+int LiesIn(HRGN rest, HRGN inner, HRGN outer) {
+    const int kind = CombineRgn(rest, inner, outer, RGN_DIFF);
+    return kind == ERROR ? -1 : kind == NULLREGION ? 1 : 0;
+}
+
+// A contour whose region lies wholly inside another's is one level deeper: of two regions A and B
+// that have pixels in common, the one that loses nothing when their common part is taken away.
+// A less that part is A less B, empty exactly when A lies in B; two regions that are not empty
+// have pixels in common when one lies in the other, and one lies in the other only when its box
+// does. So a pair is taken apart only as far as its boxes leave open, and once A lies in B, B
+// lies in A only when they are equal.
 bool Nest(GlyphOutline& outline) {
-    HRGN common = CreateRectRgn(0, 0, 0, 0);
-    HRGN restA = CreateRectRgn(0, 0, 0, 0);
-    HRGN restB = CreateRectRgn(0, 0, 0, 0);
-    bool ready = common != nullptr && restA != nullptr && restB != nullptr;
+    HRGN rest = CreateRectRgn(0, 0, 0, 0);
+    bool ready = rest != nullptr;
     for (auto& contour : outline.contours) contour->depth = 0;
     const size_t n = outline.contours.size();
+    // The pixel box of each region, none for an empty one.
+    std::vector<RECT> extents;
+    std::vector<char> filled;
+    if (ready) {
+        extents.resize(n);
+        filled.resize(n);
+        for (size_t i = 0; i < n; ++i) {
+            const HRGN region = outline.contours[i]->region;
+            filled[i] = region != nullptr && GetRgnBox(region, &extents[i]) > NULLREGION;
+        }
+    }
     size_t compared = 0;
     for (size_t i = 0; ready && i < n; ++i) {
         OutlineContour& a = *outline.contours[i];
@@ -73,22 +92,26 @@ bool Nest(GlyphOutline& outline) {
                 ready = false;
                 break;
             }
-            const int kind = CombineRgn(common, a.region, b.region, RGN_AND);
-            if (kind == ERROR) {
+            if (!filled[i] || !filled[j]) continue;  // nothing in common
+            const bool aMay = Contains(extents[j], extents[i]);
+            const bool bMay = Contains(extents[i], extents[j]);
+            if (!aMay && !bMay) continue;
+            const int aInside = aMay ? LiesIn(rest, a.region, b.region) : 0;
+            int bInside = 0;
+            if (aInside == 1)
+                bInside = bMay && EqualRgn(a.region, b.region) ? 1 : 0;
+            else if (aInside == 0 && bMay)
+                bInside = LiesIn(rest, b.region, a.region);
+            if (aInside < 0 || bInside < 0) {
                 failed = true;
                 break;
             }
-            if (kind == NULLREGION) continue;
-            const bool aInside = CombineRgn(restA, a.region, common, RGN_DIFF) == NULLREGION;
-            const bool bInside = CombineRgn(restB, b.region, common, RGN_DIFF) == NULLREGION;
             if (aInside && !bInside) ++a.depth;
             if (bInside && !aInside) ++b.depth;
         }
         if (failed) break;  // what was learnt so far stands
     }
-    for (HRGN r : {common, restA, restB}) {
-        if (r != nullptr) DeleteObject(r);
-    }
+    if (rest != nullptr) DeleteObject(rest);
     return ready;
 }
 

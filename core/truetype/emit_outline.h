@@ -12,6 +12,6 @@ namespace outline {
 inline constexpr size_t kMaxPolygonPoints = 8192;
 }  // namespace outline
 
-// False, with the builder untouched, when the work buffer or the scratch regions cannot be had or
+// False, with the builder untouched, when the work buffer or the scratch region cannot be had or
 // a contour is too large for its polygon.
 bool EmitOutline(GlyphOutline& outline, CGlyphBuilder& builder);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "truetype/fixed_point.h"
 #include "truetype/glyph_outline.h"
 
 class TTGlyph;
@@ -30,8 +31,21 @@ protected:
     CGlyphBuilder(const CGlyphBuilder&) = delete;
     CGlyphBuilder& operator=(const CGlyphBuilder&) = delete;
 
-    int32_t TransformX(int32_t x) const;
-    int32_t TransformY(int32_t y) const;
+    // Inline: every point of every glyph goes through them.
+    int32_t TransformX(int32_t x) const { return Transform(x, originX_, scale_, offsetX_); }
+    int32_t TransformY(int32_t y) const { return Transform(y, originY_, scale_, offsetY_); }
+
+    static int32_t Saturate(int64_t v) {
+        return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+    }
+    // (value - origin) x scale + offset, all 16.16. Extreme inputs saturate instead of wrapping, so
+    // that a wild point stays far away rather than landing somewhere inside the em. A scale of 1.0
+    // leaves the value as the rounded product would.
+    static int32_t Transform(int32_t value, int32_t origin, int32_t scale, int32_t offset) {
+        const int64_t relative = Saturate(static_cast<int64_t>(value) - origin);
+        const int64_t scaled = scale == fixed::kOne ? relative : fixed::Mul(relative, scale);
+        return Saturate(scaled + offset);
+    }
 
     void* target_;
     int32_t scale_;

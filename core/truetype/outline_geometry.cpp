@@ -1,6 +1,7 @@
 #include "truetype/outline_geometry.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "truetype/fixed_point.h"
@@ -8,87 +9,109 @@
 namespace outline {
 namespace {
 
-// ((k/16)^2, k/16) for k = 1..15, in 16.16.
-struct SampleWeights {
-    int32_t t2;
-    int32_t t;
-};
-constexpr SampleWeights kWeights[kSegmentSamples] = {
-    {256, 4096},    {1024, 8192},   {2304, 12288},  {4096, 16384},  {6400, 20480},
-    {9216, 24576},  {12544, 28672}, {16384, 32768}, {20736, 36864}, {25600, 40960},
-    {30976, 45056}, {36864, 49152}, {43264, 53248}, {50176, 57344}, {57600, 61440},
-};
+// fixed::Round(v / 4), the quotient cut toward zero, in one step: both round the magnitude,
+// (|v| / 4 + 0x8000) >> 16 being (|v| + 0x20000) >> 18.
+int32_t QuarterRound(int64_t v) {
+    const int64_t sign = v >> 63;  // -1 or 0
+    const int64_t magnitude = ((v ^ sign) - sign + 0x20000) >> 18;
+    return static_cast<int32_t>((magnitude ^ sign) - sign);
+}
 
 }  // namespace
 
-void SampleQuadratic(const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2,
-                     FixedPoint (&samples)[kSegmentSamples]) {
-    const FixedPoint a{2 * (p1.x - p0.x), 2 * (p1.y - p0.y)};
-    const FixedPoint b{p0.x - 2 * p1.x + p2.x, p0.y - 2 * p1.y + p2.y};
-    for (int k = 0; k < kSegmentSamples; ++k) {
-        samples[k].x = p0.x + fixed::Mul(a.x, kWeights[k].t) + fixed::Mul(b.x, kWeights[k].t2);
-        samples[k].y = p0.y + fixed::Mul(a.y, kWeights[k].t) + fixed::Mul(b.y, kWeights[k].t2);
-    }
-}
-
 int64_t SignedArea(const std::vector<OutlinePoint>& points) {
     const size_t n = points.size();
+    if (n == 0) return 0;
     int64_t sum = 0;
+    int64_t x0 = fixed::Round(points[n - 1].x), y0 = fixed::Round(points[n - 1].y);
     for (size_t i = 0; i < n; ++i) {
-        const OutlinePoint& prev = points[(i + n - 1) % n];
-        const OutlinePoint& cur = points[i];
-        const int64_t x0 = fixed::Round(prev.x), y0 = fixed::Round(prev.y);
-        const int64_t x1 = fixed::Round(cur.x), y1 = fixed::Round(cur.y);
+        const int64_t x1 = fixed::Round(points[i].x), y1 = fixed::Round(points[i].y);
         sum += x0 * y1 - x1 * y0;
+        x0 = x1;
+        y0 = y1;
     }
     return sum;
 }
 
-bool FlattenContour(const std::vector<OutlinePoint>& points, std::vector<POINT>& polygon, size_t limit) {
-    polygon.clear();
+bool FlattenContour(const std::vector<OutlinePoint>& points, POINT* polygon, size_t limit, size_t& count) {
+    size_t made = 0;
     bool fits = true;
     auto add = [&](const FixedPoint& p) {
-        if (polygon.size() >= limit) {
+        if (made >= limit) {
             fits = false;
             return;
         }
-        polygon.push_back(POINT{fixed::Round(p.x / 4), fixed::Round(p.y / 4)});
+        polygon[made++] = POINT{QuarterRound(p.x), QuarterRound(p.y)};
     };
-    WalkSegments(
-        points, add, add,
-        [&](const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2) {
-            FixedPoint samples[kSegmentSamples];
-            SampleQuadratic(p0, p1, p2, samples);
-            for (const FixedPoint& s : samples) add(s);
-            add(p2);
-        });
+    WalkSegments(points, add, add, [&](const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2) {
+        if (limit - made < kSegmentSamples + 1) {
+            fits = false;
+            made = limit;
+            return;
+        }
+        FixedPoint samples[kSegmentSamples];
+        SampleQuadratic(p0, p1, p2, samples);
+        for (const FixedPoint& s : samples) polygon[made++] = POINT{QuarterRound(s.x), QuarterRound(s.y)};
+        polygon[made++] = POINT{QuarterRound(p2.x), QuarterRound(p2.y)};
+    });
+    count = made;
     return fits;
+}
+
+PolygonBox BoxOf(const POINT* polygon, size_t count) {
+    int32_t left = polygon[0].x, top = polygon[0].y, right = left, bottom = top;
+    for (size_t i = 1; i < count; ++i) {
+        left = std::min<int32_t>(left, polygon[i].x);
+        top = std::min<int32_t>(top, polygon[i].y);
+        right = std::max<int32_t>(right, polygon[i].x);
+        bottom = std::max<int32_t>(bottom, polygon[i].y);
+    }
+    return {left, top, right, bottom};
 }
 
 }  // namespace outline
 
 void OutlineContour::ComputeBoundingBox() {
-    int32_t x0 = 32767, y0 = 32767, x1 = -32767, y1 = -32767;
-    auto include = [&](const outline::FixedPoint& p) {
-        const int32_t x = fixed::Round(p.x), y = fixed::Round(p.y);
-        x0 = std::min(x0, x);
-        y0 = std::min(y0, y);
-        x1 = std::max(x1, x);
-        y1 = std::max(y1, y);
+    if (points.empty()) {
+        xMin = yMin = 32767;
+        xMax = yMax = -32767;
+        return;
+    }
+    // Rounding keeps order, so the box of the rounded points is the rounded box of the points.
+    int64_t lowX = INT64_MAX, lowY = INT64_MAX, highX = INT64_MIN, highY = INT64_MIN;
+    auto include = [&](int64_t x, int64_t y) {
+        lowX = std::min(lowX, x);
+        lowY = std::min(lowY, y);
+        highX = std::max(highX, x);
+        highY = std::max(highY, y);
+    };
+    // The on-curve points first: a curve whose control point lies within their box then mostly
+    // needs no samples.
+    for (const OutlinePoint& p : points) {
+        if (p.onCurve) include(p.x, p.y);
+    }
+    // Whether every value from low to high rounds into the box taken so far.
+    auto within = [&](int64_t low, int64_t high, int64_t boxLow, int64_t boxHigh) {
+        return (low >= boxLow || fixed::Round(low) >= fixed::Round(boxLow)) &&
+               (high <= boxHigh || fixed::Round(high) <= fixed::Round(boxHigh));
     };
     outline::WalkSegments(
-        points, include, include,
+        points, [&](const outline::FixedPoint& p) { include(p.x, p.y); }, [](const outline::FixedPoint&) {},
         [&](const outline::FixedPoint& p0, const outline::FixedPoint& p1, const outline::FixedPoint& p2) {
+            include(p2.x, p2.y);  // a midpoint between two control points is in no list
+            // A sample is a weighting of the three points, off by at most one 16.16 unit (two
+            // products rounded): within the box when the three are, with that unit to spare.
+            if (within(std::min({p0.x, p1.x, p2.x}) - 1, std::max({p0.x, p1.x, p2.x}) + 1, lowX, highX) &&
+                within(std::min({p0.y, p1.y, p2.y}) - 1, std::max({p0.y, p1.y, p2.y}) + 1, lowY, highY))
+                return;
             outline::FixedPoint samples[outline::kSegmentSamples];
             outline::SampleQuadratic(p0, p1, p2, samples);
-            include(p0);
-            for (const auto& s : samples) include(s);
-            include(p2);
+            for (const auto& s : samples) include(s.x, s.y);
         });
-    xMin = x0;
-    yMin = y0;
-    xMax = x1;
-    yMax = y1;
+    xMin = std::min<int32_t>(32767, fixed::Round(lowX));
+    yMin = std::min<int32_t>(32767, fixed::Round(lowY));
+    xMax = std::max<int32_t>(-32767, fixed::Round(highX));
+    yMax = std::max<int32_t>(-32767, fixed::Round(highY));
 }
 
 void OutlineContour::Reverse() { std::reverse(points.begin(), points.end()); }

@@ -18,9 +18,28 @@ struct FixedPoint {
 // Interior samples of one quadratic segment.
 inline constexpr int kSegmentSamples = 15;
 
-// P(t) = P0 + 2t (P1 - P0) + t^2 (P0 - 2 P1 + P2) for t = 1/16 .. 15/16, in 16.16.
-void SampleQuadratic(const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2,
-                     FixedPoint (&samples)[kSegmentSamples]);
+// P(t) = P0 + 2t (P1 - P0) + t^2 (P0 - 2 P1 + P2) for t = 1/16 .. 15/16, in 16.16, each product
+// with its weight rounded as fixed::Mul rounds it. With t = k/16 no product is needed:
+// (a k 4096 + 0x8000) >> 16 is (a k + 8) >> 4 and (b k^2 256 + 0x8000) >> 16 is
+// (b k^2 + 128) >> 8, exactly, and a k and b k^2 grow by sums from one sample to the next.
+// Inline: every curve of every glyph is sampled.
+inline void SampleQuadratic(const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2,
+                            FixedPoint (&samples)[kSegmentSamples]) {
+    const int64_t ax = 2 * (p1.x - p0.x), ay = 2 * (p1.y - p0.y);
+    const int64_t bx = p0.x - 2 * p1.x + p2.x, by = p0.y - 2 * p1.y + p2.y;
+    int64_t akx = 0, aky = 0, bkx = 0, bky = 0;  // a k and b k^2
+    int64_t stepX = bx, stepY = by;              // b (2k + 1), what b k^2 grows by next
+    for (int k = 0; k < kSegmentSamples; ++k) {
+        akx += ax;
+        aky += ay;
+        bkx += stepX;
+        bky += stepY;
+        stepX += 2 * bx;
+        stepY += 2 * by;
+        samples[k].x = p0.x + ((akx + 8) >> 4) + ((bkx + 128) >> 8);
+        samples[k].y = p0.y + ((aky + 8) >> 4) + ((bky + 128) >> 8);
+    }
+}
 
 // Calls start(p) once with the contour's first on-curve point, then line(p) for each further
 // on-curve point and quad(p0, p1, p2) for each quadratic segment, the last one ending where the
@@ -55,8 +74,8 @@ void WalkSegments(const std::vector<OutlinePoint>& points, Start&& start, Line&&
     start(origin);
     bool pending = false;
     FixedPoint control;
-    for (size_t k = 0; k < steps; ++k) {
-        const size_t i = (from + k) % n;
+    size_t i = from == n ? 0 : from;
+    for (size_t k = 0; k < steps; ++k, i = i + 1 == n ? 0 : i + 1) {
         const bool closing = first < n && k == steps - 1;
         const FixedPoint p = closing ? origin : at(i);
         if (points[i].onCurve) {
@@ -84,8 +103,17 @@ void WalkSegments(const std::vector<OutlinePoint>& points, Start&& start, Line&&
 // for a clockwise contour when y points up.
 int64_t SignedArea(const std::vector<OutlinePoint>& points);
 
+// left, top, right, bottom of a polygon's points.
+struct PolygonBox {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // The contour at quarter resolution: each on-curve point, and each quadratic segment as its
-// samples and its end. False, with the polygon cut short, once it would pass limit points.
-bool FlattenContour(const std::vector<OutlinePoint>& points, std::vector<POINT>& polygon, size_t limit);
+// samples and its end, into polygon, which has room for limit points. False when they would not
+// fit; otherwise count is how many were made.
+bool FlattenContour(const std::vector<OutlinePoint>& points, POINT* polygon, size_t limit, size_t& count);
+
+// The box of count > 0 points.
+PolygonBox BoxOf(const POINT* polygon, size_t count);
 
 }  // namespace outline

@@ -13,6 +13,8 @@ using namespace glyf;
 constexpr uint32_t kGlyphHeaderSize = glyf::kHeaderSize;
 // numberOfContours is a signed 16-bit field.
 constexpr size_t kMaxContours = 32767;
+constexpr size_t kUsualPoints = 512;
+constexpr size_t kUsualContours = 32;
 
 bool FitsInt16(int32_t v) { return v >= -32768 && v <= 32767; }
 
@@ -38,6 +40,9 @@ void CTTGlyphBuilder::BeginGlyph() {
     xBytes_ = static_cast<uint8_t*>(std::malloc(kCoordinateBufferSize));
     yBytes_ = static_cast<uint8_t*>(std::malloc(kCoordinateBufferSize));
     working_ = xBytes_ != nullptr && yBytes_ != nullptr;
+    // Room for a usual glyph, so that points are added without regrowing.
+    flags_.reserve(kUsualPoints);
+    endPoints_.reserve(kUsualContours);
     xUsed_ = yUsed_ = 0;
     previousX_ = previousY_ = 0;
     xMin_ = 32767;

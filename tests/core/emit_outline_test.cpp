@@ -141,6 +141,30 @@ TEST(EmitOutline, OverlappingContoursNestNeitherWay) {
     EXPECT_EQ(o.contours[1]->depth, 0);
 }
 
+// Cases a pair's boxes alone cannot settle: nesting goes by the pixels of the regions.
+TEST(EmitOutline, NestingGoesByPixelsNotBoxes) {
+    const Contour ell = {{100, 100}, {100, 900}, {500, 900}, {500, 500}, {900, 500}, {900, 100}};
+    struct Case {
+        const char* what;
+        std::vector<Contour> contours;
+        std::vector<int> depths;
+    };
+    const Case cases[] = {
+        {"equal squares", {Square(100, 100, 500, 500, true), Square(100, 100, 500, 500, false)}, {0, 0}},
+        {"inner square sharing two edges", {Square(100, 100, 900, 900, true), Square(100, 100, 500, 500, true)}, {0, 1}},
+        // Smaller than a pixel at quarter resolution: no pixels, so nothing in common.
+        {"square without pixels", {Square(0, 0, 1, 1, true), Square(-400, -400, 400, 400, true)}, {0, 0}},
+        {"square in the notch of an L", {Square(600, 600, 800, 800, true), ell}, {0, 0}},
+        {"square in the arm of an L", {Square(200, 600, 400, 800, true), ell}, {1, 0}},
+    };
+    for (const Case& c : cases) {
+        GlyphOutline o = Collect(c.contours);
+        RecordingBuilder b;
+        ASSERT_TRUE(EmitOutline(o, b)) << c.what;
+        for (size_t i = 0; i < c.depths.size(); ++i) EXPECT_EQ(o.contours[i]->depth, c.depths[i]) << c.what << " " << i;
+    }
+}
+
 TEST(EmitOutline, CurvedHoleInsideACurvedOuterIsFoundThroughItsSamples) {
     // Circles of quadratic arcs, both counter-clockwise as given.
     auto circle = [](int cx, int cy, int r) {
