@@ -28,17 +28,29 @@ constexpr auto kCoordinateBytes = [] {
 
 constexpr uint64_t kEachByte = 0x0101010101010101ull;
 
-// The coordinate bytes of eight flags without repeat runs, as kCoordinateBytes gives them: per
-// flag 1 for a short coordinate, 0 for a repeated one, 2 for a long one.
-uint64_t CoordinateBytesOfEight(uint64_t flags) {
-    const auto axis = [flags](unsigned shortBit, unsigned sameBit) {
-        const uint64_t isShort = (flags >> shortBit) & kEachByte;
-        const uint64_t isLong = ~((flags >> shortBit) | (flags >> sameBit)) & kEachByte;
-        // Each byte holds at most 2, so the eight add up inside the top byte.
-        return ((isShort + 2 * isLong) * kEachByte) >> 56;
-    };
-    return axis(1, 4) | (axis(2, 5) << 32);
-}
+// Counts, per byte lane, of the flags announcing short and long coordinates, over blocks of eight
+// flags without repeat runs; a lane counts at most 255 blocks before Total must take it.
+struct CoordinateCount {
+    uint64_t xShort = 0, xLong = 0, yShort = 0, yLong = 0;
+
+    void Add(uint64_t flags) {
+        const uint64_t x = flags >> 1, y = flags >> 2;  // the short bits at bit 0 of each lane
+        xShort += x & kEachByte;
+        yShort += y & kEachByte;
+        xLong += ~(x | (flags >> 4)) & kEachByte;
+        yLong += ~(y | (flags >> 5)) & kEachByte;
+    }
+    // The coordinate bytes counted, as kCoordinateBytes gives them; the counts start again.
+    uint64_t Total() {
+        const auto lanes = [](uint64_t v) {  // the sum of the eight byte lanes
+            v = (v & 0x00FF00FF00FF00FFull) + ((v >> 8) & 0x00FF00FF00FF00FFull);
+            return (v * 0x0001000100010001ull) >> 48;
+        };
+        const uint64_t total = (lanes(xShort) + 2 * lanes(xLong)) | ((lanes(yShort) + 2 * lanes(yLong)) << 32);
+        *this = CoordinateCount{};
+        return total;
+    }
+};
 
 // The change of one coordinate as its flag announces it; c moves past the bytes it takes.
 inline int32_t CoordinateDelta(uint8_t flag, const uint8_t*& c, uint8_t shortBit, uint8_t sameBit) {
@@ -102,17 +114,24 @@ bool TTGlyph::Parse(Shape& shape) const {
     const uint8_t* f = data + pos;
     const uint8_t* const flagsEnd = data + length;
     while (seen < count) {
-        // Most glyphs have runs of single flags: eight of them at a time.
-        if (count - seen >= 8 && flagsEnd - f >= 8) {
+        // Most glyphs have runs of single flags: eight of them at a time, for as many blocks of
+        // eight as both the points and the data still hold.
+        CoordinateCount counted;
+        uint64_t blocks = std::min<uint64_t>((count - seen) / 8, static_cast<uint64_t>(flagsEnd - f) / 8);
+        for (uint32_t inLanes = 0; blocks > 0; --blocks) {
             uint64_t eight = 0;
             std::memcpy(&eight, f, 8);
-            if ((eight & (kFlagRepeat * kEachByte)) == 0) {
-                bytes += CoordinateBytesOfEight(eight);
-                f += 8;
-                seen += 8;
-                continue;
+            if ((eight & (kFlagRepeat * kEachByte)) != 0) break;
+            counted.Add(eight);
+            f += 8;
+            seen += 8;
+            if (++inLanes == 255) {
+                bytes += counted.Total();
+                inLanes = 0;
             }
         }
+        bytes += counted.Total();
+        if (seen >= count) break;
         if (f >= flagsEnd) return false;
         const uint8_t flag = *f++;
         uint32_t times = 1;

@@ -1,6 +1,9 @@
 // TTGlyph: reset state, the 12-byte little-endian record, bounding box, contour info, ownership.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -248,4 +251,66 @@ TEST(TTGlyph, CopiesOwnTheirData) {
     TTGlyph moved(std::move(copy));
     EXPECT_FALSE(moved.IsEmpty());
     EXPECT_TRUE(copy.IsEmpty());  // NOLINT(bugprone-use-after-move): the moved-from glyph is empty
+}
+
+// Glyphs of many points, with their flags one per point and packed into repeat runs: the point count
+// and the box of the points (worked out here from the points themselves) come out of both; one byte
+// less and the glyph is refused.
+TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
+    // Flags packed into runs: equal neighbours become one flag with the repeat bit and a count.
+    const auto packFlags = [](std::string glyph, size_t flagsAt, size_t points) {
+        std::string packed;
+        for (size_t i = 0; i < points;) {
+            size_t run = 1;
+            while (i + run < points && run < 256 && glyph[flagsAt + i + run] == glyph[flagsAt + i]) ++run;
+            if (run == 1) {
+                packed += glyph[flagsAt + i];
+            } else {
+                packed += static_cast<char>(glyph[flagsAt + i] | 0x08);
+                packed += static_cast<char>(run - 1);
+            }
+            i += run;
+        }
+        return glyph.replace(flagsAt, points, packed);
+    };
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    for (const int n : {7, 8, 9, 23, 64, 129, 600}) {
+        FontContour contour;
+        int x = 0, y = 0, xMin = INT32_MAX, xMax = INT32_MIN, yMin = INT32_MAX, yMax = INT32_MIN;
+        int steps[2] = {0, 0};
+        for (int i = 0; i < n; ++i) {
+            // Runs of one kind of step on each axis: none, short either way, long either way.
+            for (int& step : steps)
+                if (next() % 4 == 0) step = std::vector<int>{0, 3, -40, 300, -700}[next() % 5];
+            // Turned back before the coordinates leave 16 bits.
+            if (std::abs(x + steps[0]) > 20000) steps[0] = -steps[0];
+            if (std::abs(y + steps[1]) > 20000) steps[1] = -steps[1];
+            x += steps[0];
+            y += steps[1];
+            contour.push_back({x, y, next() % 3 != 0});
+            xMin = std::min(xMin, x), xMax = std::max(xMax, x), yMin = std::min(yMin, y), yMax = std::max(yMax, y);
+        }
+        const std::string plain = EncodeSimpleGlyph({contour});
+        const size_t flagsAt = 10 + 2 + 2;
+        const std::string packed = packFlags(plain, flagsAt, static_cast<size_t>(n));
+        for (const std::string& data : {plain, packed}) {
+            SCOPED_TRACE(std::to_string(n) + (data.size() < plain.size() ? " points, packed" : " points"));
+            int16_t contours = 0;
+            uint32_t points = 0;
+            ASSERT_TRUE(ContourInfoOf(data, &contours, &points));
+            EXPECT_EQ(contours, 1);
+            EXPECT_EQ(points, static_cast<uint32_t>(n));
+            EXPECT_TRUE(GlyphFrom(data).HasTrueBoundingBox());
+            std::string unboxed = data;
+            for (int i = 0; i < 4; ++i) testsupport::Put16(unboxed, 2 + 2 * i, 0);
+            TTGlyph g = GlyphFrom(unboxed);
+            EXPECT_FALSE(g.HasTrueBoundingBox());
+            ASSERT_TRUE(g.FixBoundingBox());
+            int16_t box[4];
+            ASSERT_TRUE(g.GetBoundingBox(&box[0], &box[1], &box[2], &box[3]));
+            EXPECT_EQ(std::vector<int>(box, box + 4), (std::vector<int>{xMin, yMin, xMax, yMax}));
+            EXPECT_FALSE(ContourInfoOf(data.substr(0, data.size() - 1)));
+        }
+    }
 }
