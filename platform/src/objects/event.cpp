@@ -85,14 +85,14 @@ HANDLE CreateEventA(LPSECURITY_ATTRIBUTES sa, BOOL manualReset, BOOL initialStat
     if (!platform::security::EveryoneRights(sa, kEventRights, &everyone)) return nullptr;
     // Setting the event and consuming it both write the file.
     const unsigned mode = (everyone & (EVENT_MODIFY_STATE | SYNCHRONIZE)) ? 0666u : 0600u;
-    NewObject spec{Kind::Event, mode, [&](int fd) {
+    NewObject wanted{Kind::Event, mode, [&](int fd) {
                        const BYTE bytes[2] = {static_cast<BYTE>(initialState ? 1 : 0),
                                               static_cast<BYTE>(manualReset ? 1 : 0)};
                        if (pwrite(fd, bytes, 2, 0) == 2) return true;
                        SetLastError(ERROR_WRITE_FAULT);
                        return false;
                    }};
-    return CreateObjectHandle(name, spec, MakeEvent, EVENT_ALL_ACCESS);
+    return CreateObjectHandle(name, wanted, MakeEvent, EVENT_ALL_ACCESS);
 }
 
 HANDLE OpenEventA(DWORD access, BOOL, LPCSTR name) {

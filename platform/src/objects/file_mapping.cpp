@@ -78,12 +78,12 @@ HANDLE CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES sa, DWORD protect, 
     if (!platform::security::EveryoneRights(sa, kSectionRights, &everyone)) return nullptr;
     unsigned mode = (everyone & SECTION_MAP_WRITE) ? 0666u : (everyone & SECTION_MAP_READ) ? 0644u : 0600u;
     if (page != PAGE_READWRITE) mode &= ~0222u;
-    NewObject spec{Kind::Mapping, mode, [size](int fd) {
+    NewObject wanted{Kind::Mapping, mode, [size](int fd) {
                        if (ftruncate(fd, static_cast<off_t>(size)) == 0) return true;
                        SetLastError(platform::files::ErrnoToWin32(errno, {}));
                        return false;
                    }};
-    return CreateObjectHandle(name, spec, MakeMapping, SECTION_ALL_ACCESS);
+    return CreateObjectHandle(name, wanted, MakeMapping, SECTION_ALL_ACCESS);
 }
 
 HANDLE OpenFileMappingA(DWORD access, BOOL, LPCSTR name) {

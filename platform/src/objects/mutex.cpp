@@ -88,14 +88,14 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES sa, BOOL initialOwner, LPCSTR name) {
     if (!platform::security::EveryoneRights(sa, kMutexRights, &everyone)) return nullptr;
     // Taking the mutex needs a write lock, and so a descriptor open for writing.
     bool made = false;
-    NewObject spec{Kind::Mutex, (everyone & SYNCHRONIZE) ? 0666u : 0600u, [&](int fd) {
+    NewObject wanted{Kind::Mutex, (everyone & SYNCHRONIZE) ? 0666u : 0600u, [&](int fd) {
                        const BYTE marker = initialOwner ? 1 : 0;
                        made = pwrite(fd, &marker, 1, kOwnedByte) == 1 &&
                               (!initialOwner || LockByte(fd, kOwnedByte, F_WRLCK));
                        if (!made) SetLastError(ERROR_WRITE_FAULT);
                        return made;
                    }};
-    HANDLE handle = CreateObjectHandle(name, spec, MakeMutex, MUTEX_ALL_ACCESS);
+    HANDLE handle = CreateObjectHandle(name, wanted, MakeMutex, MUTEX_ALL_ACCESS);
     // An existing mutex is only opened, never taken; initialise() ran only for a new one.
     if (handle && made && initialOwner) {
         const DWORD error = GetLastError();

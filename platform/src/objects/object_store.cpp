@@ -121,7 +121,7 @@ void Remember(const std::string& path, const std::shared_ptr<KernelObject>& obje
     HeldObjects()[path] = Held{object, st.st_dev, st.st_ino};
 }
 
-std::shared_ptr<KernelObject> CreateNamed(const ObjectName& name, const NewObject& spec, const MakeObject& make,
+std::shared_ptr<KernelObject> CreateNamed(const ObjectName& name, const NewObject& wanted, const MakeObject& make,
                                           bool* existed) {
     if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS) return Fail(error);
     const fs::path folder = NamespaceFolder(name.global);
@@ -136,7 +136,7 @@ std::shared_ptr<KernelObject> CreateNamed(const ObjectName& name, const NewObjec
     if (!lock.held()) return Fail(lock.error());
     std::lock_guard<std::mutex> guard(g_heldMutex);
     if ((result = FindHeld(path, &stale))) {
-        if (result->kind() != spec.kind) return Fail(ERROR_INVALID_HANDLE);
+        if (result->kind() != wanted.kind) return Fail(ERROR_INVALID_HANDLE);
         *existed = true;
         return result;
     }
@@ -148,7 +148,7 @@ std::shared_ptr<KernelObject> CreateNamed(const ObjectName& name, const NewObjec
             return Fail(ERROR_INVALID_HANDLE);
         }
         if (const std::optional<Kind> live = LiveKind(fd)) {
-            if (*live != spec.kind || !LockByte(fd, MarkerOf(spec.kind), F_RDLCK, false)) {
+            if (*live != wanted.kind || !LockByte(fd, MarkerOf(wanted.kind), F_RDLCK, false)) {
                 close(fd);
                 return Fail(ERROR_INVALID_HANDLE);
             }
@@ -167,9 +167,9 @@ std::shared_ptr<KernelObject> CreateNamed(const ObjectName& name, const NewObjec
     fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
     if (fd < 0) return Fail(files::ErrnoToWin32(errno, path));
     DWORD error = ERROR_SUCCESS;
-    if (fchmod(fd, spec.mode) != 0 || !LockByte(fd, MarkerOf(spec.kind), F_RDLCK, false))
+    if (fchmod(fd, wanted.mode) != 0 || !LockByte(fd, MarkerOf(wanted.kind), F_RDLCK, false))
         error = files::ErrnoToWin32(errno, path);
-    else if (!spec.initialise(fd))
+    else if (!wanted.initialise(fd))
         error = GetLastError();
     if (error != ERROR_SUCCESS) {
         unlink(path.c_str());
@@ -215,10 +215,10 @@ std::shared_ptr<KernelObject> OpenNamed(const ObjectName& name, Kind kind, bool 
     return result;
 }
 
-std::shared_ptr<KernelObject> CreateUnnamed(const NewObject& spec, const MakeObject& make) {
+std::shared_ptr<KernelObject> CreateUnnamed(const NewObject& wanted, const MakeObject& make) {
     const int fd = memfd_create("eudc-object", MFD_CLOEXEC);
     if (fd < 0) return Fail(files::ErrnoToWin32(errno, {}));
-    if (!spec.initialise(fd)) {
+    if (!wanted.initialise(fd)) {
         const DWORD error = GetLastError();
         close(fd);
         return Fail(error);
@@ -228,15 +228,15 @@ std::shared_ptr<KernelObject> CreateUnnamed(const NewObject& spec, const MakeObj
 
 }  // namespace
 
-HANDLE CreateObjectHandle(LPCSTR name, const NewObject& spec, const MakeObject& make, DWORD access) {
+HANDLE CreateObjectHandle(LPCSTR name, const NewObject& wanted, const MakeObject& make, DWORD access) {
     std::shared_ptr<KernelObject> object;
     bool existed = false;
     if (!name || !*name) {
-        object = CreateUnnamed(spec, make);
+        object = CreateUnnamed(wanted, make);
     } else {
         const std::optional<ObjectName> parsed = ParseObjectName(name, NameUse::Create);
         if (!parsed) return nullptr;
-        object = CreateNamed(*parsed, spec, make, &existed);
+        object = CreateNamed(*parsed, wanted, make, &existed);
     }
     if (!object) return nullptr;
     HANDLE handle = NewHandle(std::move(object), access);

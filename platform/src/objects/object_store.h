@@ -35,7 +35,7 @@ using MakeObject = std::function<std::shared_ptr<KernelObject>(int fd, const std
 // CreateXxxA: a null or empty name makes an unnamed object. Sets the last error to
 // ERROR_ALREADY_EXISTS when the object existed, else to 0; on failure returns null with the
 // error set.
-HANDLE CreateObjectHandle(LPCSTR name, const NewObject& spec, const MakeObject& make, DWORD access);
+HANDLE CreateObjectHandle(LPCSTR name, const NewObject& wanted, const MakeObject& make, DWORD access);
 // OpenXxxA. needWrite: the object cannot be used through a read-only descriptor.
 HANDLE OpenObjectHandle(LPCSTR name, Kind kind, bool needWrite, const MakeObject& make, DWORD access);
 
