@@ -54,7 +54,12 @@ KeptGlyphs KeepUserGlyphs(HMemFile& section, const BackupFile& backup, const cha
     std::vector<TTGlyphEdit> edits;
     for (size_t k = 0; k < glyphs.size(); ++k) edits.push_back({codes[k], &glyphs[k]});
     const bool put = font.PutGlyphs(edits);
-    for (const TTGlyphEdit& e : edits) ++(put && e.stored ? result.kept : result.notKept);
+    for (const TTGlyphEdit& e : edits) {
+        if (put && e.stored)
+            ++result.kept;
+        else
+            ++result.notKept;
+    }
     // Sizing the section first: a block that cannot be had leaves its bytes as they were.
     if (!put || !font.Close() || memory.GetLength() == 0 || !memory.GetData() || !section.SetLength(memory.GetLength())) {
         result.notKept += result.kept;

@@ -27,8 +27,8 @@ TteError EmptyTte(std::vector<uint8_t>& out) {
 TteError BuildTteFromSource(const char* sourcePath, HMemFile& out) {
     std::vector<uint8_t> empty;
     if (const TteError e = EmptyTte(empty); e != TteError::None) return e;
-    // The source is read glyph by glyph through the file, as the copy of ReplaceTTE reads it: no
-    // block of its own size is needed for it.
+    // The source is read through the file, glyph by glyph, as TTE_2_TTE reads a source that is
+    // not in memory: it needs no block of its own size.
     OS_File sourceFile;
     TTFontFile source;
     if (!sourcePath || !sourceFile.Open(sourcePath, kReadExisting) || !source.Attach(&sourceFile))

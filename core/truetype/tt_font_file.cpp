@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "foundation/base_file.h"
-#include "foundation/mem_file.h"
 #include "foundation/endian.h"
+#include "foundation/mem_file.h"
 #include "truetype/sfnt_checksum.h"
 #include "truetype/tt_glyph.h"
 
