@@ -40,7 +40,8 @@ struct Edge {
 // coordinates within 2^27. Going down a row adds 2 dx to the left side: stepQuot rows of den
 // and stepRest.
 struct Chain {
-    uint32_t first, end;  // its edges in the edge vector
+    uint32_t first;  // its top edge in the edge vector
+    int32_t step;    // from an edge to the one below it there: 1 or -1
     int32_t top, bottom;
     const Edge* edge;
     int64_t crossing, rest, den, stepQuot, stepRest;
@@ -73,7 +74,7 @@ struct Chain {
     }
     // Onto the next edge when this one ends above row y; the next starts where this one ended.
     void Follow(int64_t y) {
-        if (edge->y1 <= y) StartAt(edge + 1);
+        if (edge->y1 <= y) StartAt(edge + step);
     }
     void NextRow() {
         rest -= stepRest;
@@ -89,6 +90,8 @@ struct Chain {
 // while RegionMutex() is held.
 struct RasterScratch {
     std::vector<Edge> edges;  // chain by chain
+    uint64_t rows = 0;        // that the edges cross, summed over the edges
+    int64_t low = 0, high = 0;  // the edges' top and bottom
     std::vector<Chain> chains;
     std::vector<uint32_t> order;  // chains by top
     std::vector<Chain*> active;
@@ -102,57 +105,79 @@ RasterScratch& Raster() {
 }
 
 // Cuts the polygon's edges (less the horizontal ones, which cross no row centre line) into chains.
+// They are collected from where the direction turns, so that no chain is cut in two: from the
+// first edge that runs the other way in y than the one before it.
 void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
     std::vector<Edge>& edges = scratch.edges;
     std::vector<Chain>& chains = scratch.chains;
     edges.clear();
     chains.clear();
-    edges.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const POINT& a = points[i];
-        const POINT& b = points[i + 1 < count ? i + 1 : 0];
-        if (a.y < b.y)
-            edges.push_back({static_cast<int32_t>(a.x), static_cast<int32_t>(a.y), static_cast<int32_t>(b.x),
-                             static_cast<int32_t>(b.y), 1});
-        else if (a.y > b.y)
-            edges.push_back({static_cast<int32_t>(b.x), static_cast<int32_t>(b.y), static_cast<int32_t>(a.x),
-                             static_cast<int32_t>(a.y), -1});
+    int start = -1;
+    for (int i = 0, previous = 0; i < count; ++i) {
+        const LONG ya = points[i].y, yb = points[i + 1 < count ? i + 1 : 0].y;
+        const int dir = (ya < yb) - (ya > yb);
+        if (dir == 0) continue;
+        if (previous != 0 && dir != previous) {
+            start = i;
+            break;
+        }
+        previous = dir;
     }
-    if (edges.empty()) return;
-    // Start where the direction turns, so that no chain is cut in two.
-    const auto turn =
-        std::adjacent_find(edges.begin(), edges.end(), [](const Edge& l, const Edge& r) { return l.dir != r.dir; });
-    if (turn == edges.end()) {  // every edge one way: no closed polygon has that
-        edges.clear();
-        return;
-    }
-    std::rotate(edges.begin(), turn + 1, edges.end());
-    for (uint32_t i = 0; i < edges.size();) {
-        uint32_t end = i + 1;
-        while (end < edges.size() && edges[end].dir == edges[i].dir) ++end;
-        // A chain that goes up in the polygon's order was collected bottom first.
-        if (edges[i].dir < 0) std::reverse(edges.begin() + i, edges.begin() + end);
+    if (start < 0) return;  // every edge one way, or none: no closed polygon has that
+    // Written in place and cut to what was written: no capacity check per edge. Chains are cut
+    // and the rows counted on the way.
+    edges.resize(static_cast<size_t>(count));
+    Edge* const from = edges.data();
+    Edge* to = from;
+    uint64_t rows = 0;
+    int32_t low = std::numeric_limits<int32_t>::max(), high = std::numeric_limits<int32_t>::min();
+    uint32_t chainFrom = 0;
+    int32_t chainDir = 0;
+    auto endChain = [&](uint32_t end) {
+        if (end == chainFrom) return;
         Chain c{};
-        c.first = i;
-        c.end = end;
-        c.top = edges[i].y0;
-        c.bottom = edges[end - 1].y1;
+        // A chain that goes up in the polygon's order was collected bottom first.
+        const bool up = chainDir < 0;
+        c.first = up ? end - 1 : chainFrom;
+        c.step = up ? -1 : 1;
+        c.top = from[c.first].y0;
+        c.bottom = from[up ? chainFrom : end - 1].y1;
         chains.push_back(c);
-        i = end;
-    }
+        chainFrom = end;
+    };
+    auto x0 = static_cast<int32_t>(points[start].x), y0 = static_cast<int32_t>(points[start].y);
+    auto take = [&](const POINT& p) {
+        const auto x1 = static_cast<int32_t>(p.x), y1 = static_cast<int32_t>(p.y);
+        if (y0 != y1) {
+            const int32_t dir = y0 < y1 ? 1 : -1;
+            if (dir != chainDir) {
+                endChain(static_cast<uint32_t>(to - from));
+                chainDir = dir;
+            }
+            *to++ = dir > 0 ? Edge{x0, y0, x1, y1, 1} : Edge{x1, y1, x0, y0, -1};
+            rows += static_cast<uint64_t>(dir > 0 ? y1 - y0 : y0 - y1);
+            low = std::min(low, std::min(y0, y1));
+            high = std::max(high, std::max(y0, y1));
+        }
+        x0 = x1;
+        y0 = y1;
+    };
+    for (int i = start + 1; i < count; ++i) take(points[i]);
+    for (int i = 0; i <= start; ++i) take(points[i]);
+    const auto n = static_cast<uint32_t>(to - from);
+    endChain(n);
+    edges.resize(n);
+    scratch.rows = rows;
+    scratch.low = low;
+    scratch.high = high;
 }
 
 // Whether the polygon stays within the work it may take, counted as rows times the edges that
 // cross them, a run of rows whose edges are all vertical counting as one row.
 bool WithinWorkLimits(RasterScratch& scratch) {
     const std::vector<Edge>& edges = scratch.edges;
-    uint64_t rows = 0;
-    int64_t low = edges[0].y0, high = edges[0].y1;
-    for (const Edge& e : edges) {
-        rows += static_cast<uint64_t>(e.y1 - e.y0);
-        low = std::min<int64_t>(low, e.y0);
-        high = std::max<int64_t>(high, e.y1);
-    }
+    const uint64_t rows = scratch.rows;
+    const int64_t low = scratch.low, high = scratch.high;
     // Every row counted once per edge, and every row slanted: the most it can come to.
     if (rows <= kMaxRasterWork && static_cast<uint64_t>(high - low) <= kMaxSlantedRows) return true;
     // Otherwise counted exactly, from one vertex height to the next.

@@ -79,8 +79,11 @@ public:
         }
         if (!bands_.empty()) {
             Band& last = bands_.back();
+            // Mostly a single span, compared without a loop.
             if (last.bottom == top && last.count == count &&
-                std::equal(spans_.begin() + last.first, spans_.begin() + bandStart, spans_.begin() + bandStart)) {
+                (count == 1 ? spans_[last.first] == spans_[bandStart]
+                            : std::equal(spans_.begin() + last.first, spans_.begin() + bandStart,
+                                         spans_.begin() + bandStart))) {
                 last.bottom = bottom;
                 spans_.resize(bandStart);
                 return;

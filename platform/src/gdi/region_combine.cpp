@@ -150,7 +150,16 @@ void DiffBands(const BandList& a, const BandList& b, BandList& out) {
             const int32_t to = std::min(x.bottom, z.bottom);
             // Where b has the very spans of a (a taken less what it has in common with b), nothing
             // is left.
-            if (!SameSpans(a, x, b, z)) {
+            if (x.count == 1 && z.count == 1) {
+                // Most bands of an outline's polygon: one span less one span, without the loops.
+                const Span sa = a.spans(x)[0], sb = b.spans(z)[0];
+                if (!(sa == sb)) {
+                    const uint32_t start = out.openBand();
+                    out.addSpan(start, sa.left, std::min(sa.right, sb.left));
+                    out.addSpan(start, std::max(sa.left, sb.right), sa.right);
+                    out.closeBand(start, y, to);
+                }
+            } else if (!SameSpans(a, x, b, z)) {
                 const uint32_t start = out.openBand();
                 DiffSpans(a.spans(x), x.count, b.spans(z), z.count, start, out);
                 out.closeBand(start, y, to);
