@@ -77,17 +77,16 @@ public:
 private:
     TTGlyph* Glyph() const { return static_cast<TTGlyph*>(target_); }
     void ReleaseBuffers();
-    void WriteDelta(int32_t delta, uint8_t shortBit, uint8_t sameBit, uint8_t* buffer, uint32_t& used,
-                    uint8_t& flag);
 
     bool working_ = false;
     uint8_t* xBytes_ = nullptr;
     uint8_t* yBytes_ = nullptr;
     uint32_t xUsed_ = 0;
     uint32_t yUsed_ = 0;
-    int16_t previousX_ = 0;
-    int16_t previousY_ = 0;
-    int16_t xMin_ = 32767, xMax_ = -32768, yMin_ = 32767, yMax_ = -32768;
+    // 16-bit values, kept wide so that a point costs no conversions.
+    int32_t previousX_ = 0;
+    int32_t previousY_ = 0;
+    int32_t xMin_ = 32767, xMax_ = -32768, yMin_ = 32767, yMax_ = -32768;
     std::vector<uint16_t> endPoints_;
     std::vector<uint8_t> flags_;
 };

@@ -9,13 +9,9 @@
 namespace outline {
 namespace {
 
-// fixed::Round(v / 4), the quotient cut toward zero, in one step: both round the magnitude,
-// (|v| / 4 + 0x8000) >> 16 being (|v| + 0x20000) >> 18.
-int32_t QuarterRound(int64_t v) {
-    const int64_t sign = v >> 63;  // -1 or 0
-    const int64_t magnitude = ((v ^ sign) - sign + 0x20000) >> 18;
-    return static_cast<int32_t>((magnitude ^ sign) - sign);
-}
+// fixed::Round(v / 4), the quotient cut toward zero, in one step: (|v| / 4 + 0x8000) >> 16 is
+// (|v| + 0x20000) >> 18, so as fixed::Round goes, (v + 0x1FFFF) >> 18 for v < 0.
+int32_t QuarterRound(int64_t v) { return static_cast<int32_t>((v + 0x20000 + (v >> 63)) >> 18); }
 
 }  // namespace
 
@@ -101,8 +97,8 @@ void OutlineContour::ComputeBoundingBox() {
             include(p2.x, p2.y);  // a midpoint between two control points is in no list
             // A sample is a weighting of the three points, off by at most one 16.16 unit (two
             // products rounded): within the box when the three are, with that unit to spare.
-            if (within(std::min({p0.x, p1.x, p2.x}) - 1, std::max({p0.x, p1.x, p2.x}) + 1, lowX, highX) &&
-                within(std::min({p0.y, p1.y, p2.y}) - 1, std::max({p0.y, p1.y, p2.y}) + 1, lowY, highY))
+            if (within(std::min(std::min(p0.x, p1.x), p2.x) - 1, std::max(std::max(p0.x, p1.x), p2.x) + 1, lowX, highX) &&
+                within(std::min(std::min(p0.y, p1.y), p2.y) - 1, std::max(std::max(p0.y, p1.y), p2.y) + 1, lowY, highY))
                 return;
             outline::FixedPoint samples[outline::kSegmentSamples];
             outline::SampleQuadratic(p0, p1, p2, samples);

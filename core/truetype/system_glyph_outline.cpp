@@ -13,6 +13,9 @@
 namespace {
 
 constexpr int kEm = 1024;
+// GGO_NATIVE bytes a thread keeps room for, and the most it keeps after a larger outline.
+constexpr size_t kUsualRecords = 16384;
+constexpr size_t kKeptRecords = 65536;
 
 // One native record's fields, read from the buffer without trusting its lengths.
 struct NativeReader {
@@ -105,24 +108,29 @@ bool LoadSystemGlyphOutline(GlyphOutline& outline, uint32_t code, const char* fa
         return wide ? GetGlyphOutlineW(dc, code, GGO_NATIVE, &glyph, size, buffer, &identity)
                     : GetGlyphOutlineA(dc, code, GGO_NATIVE, &glyph, size, buffer, &identity);
     };
-    std::vector<uint8_t> records;
-    bool loaded = false;
+    // Kept by the thread: most outlines fit it and are had with one call, without a buffer of
+    // their own; a larger one is measured first and the buffer grows to it.
+    thread_local std::vector<uint8_t> records;
+    if (records.size() < kUsualRecords) records.assign(kUsualRecords, 0);
+    DWORD written = GDI_ERROR;
     if (measured) {
-        const auto size = static_cast<int32_t>(outlineCall(0, nullptr));
-        if (size > 0) {
-            records.assign(static_cast<size_t>(size), 0);
-            const DWORD written = outlineCall(static_cast<DWORD>(size), records.data());
-            loaded = written != GDI_ERROR && written <= records.size();
-            if (loaded) records.resize(written);
+        written = outlineCall(static_cast<DWORD>(records.size()), records.data());
+        if (written == GDI_ERROR) {
+            const auto size = static_cast<int32_t>(outlineCall(0, nullptr));
+            if (size > 0) {
+                records.assign(static_cast<size_t>(size), 0);
+                written = outlineCall(static_cast<DWORD>(size), records.data());
+            }
         }
     }
+    // No records at all is no outline, as a size of 0 is.
+    const bool loaded = written != GDI_ERROR && written > 0 && written <= records.size();
     if (previous != nullptr) SelectObject(dc, previous);
     DeleteObject(font);
     ReleaseDC(nullptr, dc);
-    if (!loaded) return false;
-
-    CollectNativeOutline(records.data(), static_cast<uint32_t>(records.size()), yShift, outline);
-    return true;
+    if (loaded) CollectNativeOutline(records.data(), written, yShift, outline);
+    if (records.size() > kKeptRecords) std::vector<uint8_t>().swap(records);
+    return loaded;
 }
 
 void CollectNativeOutline(const uint8_t* records, uint32_t size, int32_t yShift, GlyphOutline& outline) {

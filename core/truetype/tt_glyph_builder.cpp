@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -53,19 +54,21 @@ void CTTGlyphBuilder::BeginGlyph() {
 
 void CTTGlyphBuilder::BeginContour() {}
 
-void CTTGlyphBuilder::WriteDelta(int32_t delta, uint8_t shortBit, uint8_t sameBit, uint8_t* buffer,
-                                 uint32_t& used, uint8_t& flag) {
-    if (delta == 0) {
-        flag |= sameBit;
-    } else if (delta >= 256 || delta <= -256) {
+namespace {
+
+// One coordinate's step into its buffer; returns the flag bits it takes.
+inline uint8_t WriteDelta(int32_t delta, uint8_t shortBit, uint8_t sameBit, uint8_t* buffer, uint32_t& used) {
+    if (delta == 0) return sameBit;
+    if (delta >= 256 || delta <= -256) {
         endian::StoreBE16(buffer + used, static_cast<uint16_t>(static_cast<int16_t>(delta)));
         used += 2;
-    } else {
-        flag |= shortBit;
-        if (delta > 0) flag |= sameBit;
-        buffer[used++] = static_cast<uint8_t>(delta > 0 ? delta : -delta);
+        return 0;
     }
+    buffer[used++] = static_cast<uint8_t>(delta > 0 ? delta : -delta);
+    return delta > 0 ? shortBit | sameBit : shortBit;
 }
+
+}  // namespace
 
 void CTTGlyphBuilder::AddPoint(int type, int32_t x, int32_t y) {
     if (!working_) return;
@@ -78,15 +81,15 @@ void CTTGlyphBuilder::AddPoint(int type, int32_t x, int32_t y) {
         working_ = false;
         return;
     }
-    xMin_ = std::min<int16_t>(xMin_, static_cast<int16_t>(X));
-    xMax_ = std::max<int16_t>(xMax_, static_cast<int16_t>(X));
-    yMin_ = std::min<int16_t>(yMin_, static_cast<int16_t>(Y));
-    yMax_ = std::max<int16_t>(yMax_, static_cast<int16_t>(Y));
-    uint8_t flag = type == kOnCurve ? kFlagOnCurve : 0;
-    WriteDelta(dx, kFlagXShort, kFlagXSameOrPositive, xBytes_, xUsed_, flag);
-    WriteDelta(dy, kFlagYShort, kFlagYSameOrPositive, yBytes_, yUsed_, flag);
-    previousX_ = static_cast<int16_t>(X);
-    previousY_ = static_cast<int16_t>(Y);
+    xMin_ = std::min(xMin_, X);
+    xMax_ = std::max(xMax_, X);
+    yMin_ = std::min(yMin_, Y);
+    yMax_ = std::max(yMax_, Y);
+    const uint8_t flag = (type == kOnCurve ? kFlagOnCurve : 0) |
+                         WriteDelta(dx, kFlagXShort, kFlagXSameOrPositive, xBytes_, xUsed_) |
+                         WriteDelta(dy, kFlagYShort, kFlagYSameOrPositive, yBytes_, yUsed_);
+    previousX_ = X;
+    previousY_ = Y;
     flags_.push_back(flag);
 }
 
