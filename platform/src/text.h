@@ -16,5 +16,7 @@ std::string Utf8ToAnsi(std::string_view utf8);
 // Upper-cases ASCII letters only, as the registry and the file system compare names.
 std::wstring UpperAscii(std::wstring_view s);
 bool EqualNoCase(std::wstring_view a, std::wstring_view b);
+// For ASCII words (keys, resource names): each byte as it is, ASCII letters without regard to case.
+bool EqualNoCaseAscii(std::string_view a, std::string_view b);
 
 }  // namespace platform::text

@@ -17,16 +17,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Code page 950 text of at most maxBytes, never ending inside a two-byte character.
 std::string ToAnsiCut(std::string_view utf8, size_t maxBytes) {
@@ -61,8 +51,8 @@ bool ParseVersion(std::string_view s, WORD out[4]) {
 }
 
 bool ParseSwitch(std::string_view value, const char* on, const char* off, bool& out) {
-    if (SameWord(value, on)) out = true;
-    else if (SameWord(value, off)) out = false;
+    if (platform::text::EqualNoCaseAscii(value, on)) out = true;
+    else if (platform::text::EqualNoCaseAscii(value, off)) out = false;
     else return false;
     return true;
 }
@@ -74,21 +64,21 @@ void ApplyLine(std::string_view line, Descriptor& d) {
     if (eq == std::string_view::npos) return;
     const std::string_view key = Trim(line.substr(0, eq));
     const std::string_view value = Trim(line.substr(eq + 1));
-    if (SameWord(key, "Name")) {
+    if (platform::text::EqualNoCaseAscii(key, "Name")) {
         d.name = ToAnsiCut(value, kMaxNameBytes);
-    } else if (SameWord(key, "Unicode")) {
+    } else if (platform::text::EqualNoCaseAscii(key, "Unicode")) {
         ParseSwitch(value, "1", "0", d.unicode);
-    } else if (SameWord(key, "ProductVersion")) {
+    } else if (platform::text::EqualNoCaseAscii(key, "ProductVersion")) {
         WORD v[4];
         if (!ParseVersion(value, v)) return;
         d.hasVersion = true;
         for (int i = 0; i < 4; ++i) d.productVersion[i] = v[i];
-    } else if (SameWord(key, "FileDescription")) {
+    } else if (platform::text::EqualNoCaseAscii(key, "FileDescription")) {
         d.hasDescription = true;
         d.description = ToAnsiCut(value, kMaxDescriptionBytes);
-    } else if (SameWord(key, "Dictionary")) {
+    } else if (platform::text::EqualNoCaseAscii(key, "Dictionary")) {
         ParseSwitch(value, "accept", "refuse", d.acceptsDictionary);
-    } else if (SameWord(key, "Words")) {
+    } else if (platform::text::EqualNoCaseAscii(key, "Words")) {
         ParseSwitch(value, "accept", "refuse", d.acceptsWords);
     }
 }

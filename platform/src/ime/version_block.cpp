@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "text.h"
+
 namespace platform::ime {
 
 namespace {
@@ -35,16 +37,6 @@ void AppendText(std::vector<BYTE>& b, const std::string& text) {
     std::memcpy(b.data() + at + 2, text.data(), text.size());
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // A counted, terminated text at p inside [p, end): its length with the terminator, or 0.
 size_t TextAt(const BYTE* p, const BYTE* end) {
@@ -119,13 +111,13 @@ bool QueryVersionBlock(const BYTE* block, std::string_view subBlock, const void*
         length = sizeof(VS_FIXEDFILEINFO);
         return true;
     }
-    if (parts.size() == 2 && SameName(parts[0], "VarFileInfo") && SameName(parts[1], "Translation")) {
+    if (parts.size() == 2 && platform::text::EqualNoCaseAscii(parts[0], "VarFileInfo") && platform::text::EqualNoCaseAscii(parts[1], "Translation")) {
         if (total < kStringsOffset) return false;
         value = block + kTranslationOffset;
         length = 4;
         return true;
     }
-    if (parts.size() != 3 || !SameName(parts[0], "StringFileInfo") || !SameName(parts[1], "040403B6") ||
+    if (parts.size() != 3 || !platform::text::EqualNoCaseAscii(parts[0], "StringFileInfo") || !platform::text::EqualNoCaseAscii(parts[1], "040403B6") ||
         total < kStringsOffset + 2)
         return false;
     const BYTE* p = block + kStringsOffset + 2;
@@ -136,7 +128,7 @@ bool QueryVersionBlock(const BYTE* block, std::string_view subBlock, const void*
         const size_t textLen = TextAt(text, end);
         if (!textLen) return false;
         const std::string_view name(reinterpret_cast<const char*>(p + 2), nameLen - 1);
-        if (SameName(name, parts[2])) {
+        if (platform::text::EqualNoCaseAscii(name, parts[2])) {
             value = text + 2;
             length = static_cast<UINT>(textLen);
             return true;
