@@ -89,8 +89,9 @@ struct Chain {
 // Scratch of the rasteriser, kept so that a polygon costs no allocation once warm; used only
 // while RegionMutex() is held.
 struct RasterScratch {
-    std::vector<Edge> edges;  // chain by chain
-    uint64_t rows = 0;        // that the edges cross, summed over the edges
+    std::vector<Edge> edges;  // chain by chain, the first edgeCount of them; never shrinks
+    uint32_t edgeCount = 0;
+    uint64_t rows = 0;          // that the edges cross, summed over the edges
     int64_t low = 0, high = 0;  // the edges' top and bottom
     std::vector<Chain> chains;
     std::vector<uint32_t> order;  // chains by top
@@ -110,7 +111,7 @@ RasterScratch& Raster() {
 void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
     std::vector<Edge>& edges = scratch.edges;
     std::vector<Chain>& chains = scratch.chains;
-    edges.clear();
+    scratch.edgeCount = 0;
     chains.clear();
     int start = -1;
     for (int i = 0, previous = 0; i < count; ++i) {
@@ -124,9 +125,8 @@ void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
         previous = dir;
     }
     if (start < 0) return;  // every edge one way, or none: no closed polygon has that
-    // Written in place and cut to what was written: no capacity check per edge. Chains are cut
-    // and the rows counted on the way.
-    edges.resize(static_cast<size_t>(count));
+    // Written in place: no capacity check per edge. Chains are cut and the rows counted on the way.
+    if (edges.size() < static_cast<size_t>(count)) edges.resize(static_cast<size_t>(count));
     Edge* const from = edges.data();
     Edge* to = from;
     uint64_t rows = 0;
@@ -149,15 +149,22 @@ void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
     auto take = [&](const POINT& p) {
         const auto x1 = static_cast<int32_t>(p.x), y1 = static_cast<int32_t>(p.y);
         if (y0 != y1) {
-            const int32_t dir = y0 < y1 ? 1 : -1;
+            const bool down = y0 < y1;
+            const int32_t dir = down ? 1 : -1;
             if (dir != chainDir) {
                 endChain(static_cast<uint32_t>(to - from));
                 chainDir = dir;
             }
-            *to++ = dir > 0 ? Edge{x0, y0, x1, y1, 1} : Edge{x1, y1, x0, y0, -1};
-            rows += static_cast<uint64_t>(dir > 0 ? y1 - y0 : y0 - y1);
-            low = std::min(low, std::min(y0, y1));
-            high = std::max(high, std::max(y0, y1));
+            // Field by field, so that each is a choice rather than a branch.
+            Edge& e = *to++;
+            e.x0 = down ? x0 : x1;
+            e.y0 = down ? y0 : y1;
+            e.x1 = down ? x1 : x0;
+            e.y1 = down ? y1 : y0;
+            e.dir = dir;
+            rows += static_cast<uint64_t>(e.y1 - e.y0);
+            low = e.y0 < low ? e.y0 : low;
+            high = e.y1 > high ? e.y1 : high;
         }
         x0 = x1;
         y0 = y1;
@@ -166,7 +173,7 @@ void BuildChains(const POINT* points, int count, RasterScratch& scratch) {
     for (int i = 0; i <= start; ++i) take(points[i]);
     const auto n = static_cast<uint32_t>(to - from);
     endChain(n);
-    edges.resize(n);
+    scratch.edgeCount = n;
     scratch.rows = rows;
     scratch.low = low;
     scratch.high = high;
@@ -185,7 +192,7 @@ bool WithinWorkLimits(RasterScratch& scratch) {
     std::vector<const Edge*>& across = scratch.across;
     keys.clear();
     across.clear();
-    for (size_t i = 0; i < edges.size(); ++i) keys.push_back((static_cast<uint64_t>(edges[i].y0 - low) << 32) | i);
+    for (size_t i = 0; i < scratch.edgeCount; ++i) keys.push_back((static_cast<uint64_t>(edges[i].y0 - low) << 32) | i);
     std::sort(keys.begin(), keys.end());
     auto edgeAt = [&](size_t k) -> const Edge& { return edges[keys[k] & 0xFFFFFFFFu]; };
     constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
@@ -236,20 +243,30 @@ void AddRows(const std::vector<Chain*>& active, bool winding, int64_t top, int64
     out.closeBand(start, static_cast<int32_t>(top), static_cast<int32_t>(bottom));
 }
 
-// Rows y..limit of two chains, the inside lying between them whatever the fill rule.
+// Rows y..limit of two chains, the inside lying between them whatever the fill rule: run by run
+// of rows over which neither chain changes its edge, two vertical edges making one band.
 void DrawPair(Chain& a, Chain& b, int64_t y, int64_t limit, BandList& out) {
     while (y < limit) {
         a.Follow(y);
         b.Follow(y);
-        int64_t end = y + 1;
-        if (a.Vertical() && b.Vertical()) end = std::min<int64_t>({limit, a.edge->y1, b.edge->y1});
-        const uint32_t start = out.openBand();
-        out.addSpan(start, static_cast<int32_t>(std::min(a.crossing, b.crossing)),
-                    static_cast<int32_t>(std::max(a.crossing, b.crossing)));
-        out.closeBand(start, static_cast<int32_t>(y), static_cast<int32_t>(end));
-        a.NextRow();
-        b.NextRow();
-        y = end;
+        const int64_t bottom = a.edge->y1 < b.edge->y1 ? a.edge->y1 : b.edge->y1;
+        const int64_t end = bottom < limit ? bottom : limit;
+        if (a.Vertical() && b.Vertical()) {
+            out.addRow(static_cast<int32_t>(y), static_cast<int32_t>(end),
+                       static_cast<int32_t>(std::min(a.crossing, b.crossing)),
+                       static_cast<int32_t>(std::max(a.crossing, b.crossing)));
+            a.NextRow();
+            b.NextRow();
+            y = end;
+            continue;
+        }
+        for (; y < end; ++y) {
+            out.addRow(static_cast<int32_t>(y), static_cast<int32_t>(y + 1),
+                       static_cast<int32_t>(std::min(a.crossing, b.crossing)),
+                       static_cast<int32_t>(std::max(a.crossing, b.crossing)));
+            a.NextRow();
+            b.NextRow();
+        }
     }
 }
 
@@ -281,7 +298,7 @@ bool RasterisePolygon(const POINT* points, int count, bool winding, BandList& ou
     if (!points || count < 3) return true;
     RasterScratch& scratch = Raster();
     BuildChains(points, count, scratch);
-    if (scratch.edges.empty()) return true;
+    if (scratch.edgeCount == 0) return true;
     if (!WithinWorkLimits(scratch)) return false;
 
     std::vector<Chain>& chains = scratch.chains;

@@ -64,6 +64,20 @@ public:
         }
         spans_.push_back({left, right});
     }
+    // The band of rows top..bottom holding the one span left..right (nothing when either is
+    // empty), as addSpan and closeBand make it; for the rows of a polygon between two edges.
+    void addRow(int32_t top, int32_t bottom, int32_t left, int32_t right) {
+        if (left >= right || top >= bottom) return;
+        if (!bands_.empty()) {
+            Band& last = bands_.back();
+            if (last.bottom == top && last.count == 1 && spans_[last.first] == Span{left, right}) {
+                last.bottom = bottom;
+                return;
+            }
+        }
+        bands_.push_back({top, bottom, static_cast<uint32_t>(spans_.size()), 1});
+        spans_.push_back({left, right});
+    }
     void addSpans(const Span* spans, uint32_t count) {
         for (uint32_t i = 0; i < count; ++i) spans_.push_back(spans[i]);  // mostly one or two
     }

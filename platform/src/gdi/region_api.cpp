@@ -17,9 +17,14 @@ namespace {
 
 bool InRange(int64_t v) { return v >= -kRegionCoordLimit && v <= kRegionCoordLimit; }
 
-// The list operations are built in, kept with its storage for the next one; only while
-// RegionMutex() is held. A result is then copied into its region, whose storage is reused too.
-BandList& Scratch() {
+// The lists polygons are drawn into and combinations built in, each kept with its storage for the
+// next one; only while RegionMutex() is held. A polygon is copied into its new region; a
+// combination is handed over to its destination, whose old storage the list takes instead.
+BandList& PolygonScratch() {
+    static auto* scratch = new BandList;
+    return *scratch;
+}
+BandList& CombineScratch() {
     static auto* scratch = new BandList;
     return *scratch;
 }
@@ -49,7 +54,7 @@ HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
     }
     try {
         std::lock_guard<std::mutex> guard(RegionMutex());
-        BandList& bands = Scratch();
+        BandList& bands = PolygonScratch();
         const bool drawn = RasterisePolygon(points, count, fillMode == WINDING, bands);
         HRGN region = drawn ? NewRegion(bands) : nullptr;
         bands.trim();
@@ -98,9 +103,8 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
         if (mode == RGN_COPY) {
             if (d != a) d->bands().assign(a->bands());
         } else {
-            // Built aside, so that dest may be one of the sources; the scratch list takes dest's
-            // old storage for the next call.
-            BandList& result = Scratch();
+            // Built aside, so that dest may be one of the sources.
+            BandList& result = CombineScratch();
             CombineBands(a->bands(), b->bands(), mode, result);
             d->bands().swap(result);
             result.trim();
