@@ -45,9 +45,10 @@ bool FlattenContour(const std::vector<OutlinePoint>& points, POINT* polygon, siz
             made = limit;
             return;
         }
-        FixedPoint samples[kSegmentSamples];
-        SampleQuadratic(p0, p1, p2, samples);
-        for (const FixedPoint& s : samples) polygon[made++] = POINT{QuarterRound(s.x), QuarterRound(s.y)};
+        POINT* const samples = polygon + made;
+        SampleQuadraticAxis(p0.x, p1.x, p2.x, [&](int k, int64_t v) { samples[k].x = QuarterRound(v); });
+        SampleQuadraticAxis(p0.y, p1.y, p2.y, [&](int k, int64_t v) { samples[k].y = QuarterRound(v); });
+        made += kSegmentSamples;
         polygon[made++] = POINT{QuarterRound(p2.x), QuarterRound(p2.y)};
     });
     count = made;
@@ -96,13 +97,24 @@ void OutlineContour::ComputeBoundingBox() {
         [&](const outline::FixedPoint& p0, const outline::FixedPoint& p1, const outline::FixedPoint& p2) {
             include(p2.x, p2.y);  // a midpoint between two control points is in no list
             // A sample is a weighting of the three points, off by at most one 16.16 unit (two
-            // products rounded): within the box when the three are, with that unit to spare.
-            if (within(std::min(std::min(p0.x, p1.x), p2.x) - 1, std::max(std::max(p0.x, p1.x), p2.x) + 1, lowX, highX) &&
-                within(std::min(std::min(p0.y, p1.y), p2.y) - 1, std::max(std::max(p0.y, p1.y), p2.y) + 1, lowY, highY))
-                return;
-            outline::FixedPoint samples[outline::kSegmentSamples];
-            outline::SampleQuadratic(p0, p1, p2, samples);
-            for (const auto& s : samples) include(s.x, s.y);
+            // products rounded): within the box when the three are, with that unit to spare. Each
+            // axis is sampled only where it may reach out of the box.
+            const int64_t fromX = std::min(std::min(p0.x, p1.x), p2.x) - 1;
+            const int64_t toX = std::max(std::max(p0.x, p1.x), p2.x) + 1;
+            const int64_t fromY = std::min(std::min(p0.y, p1.y), p2.y) - 1;
+            const int64_t toY = std::max(std::max(p0.y, p1.y), p2.y) + 1;
+            if (!within(fromX, toX, lowX, highX)) {
+                outline::SampleQuadraticAxis(p0.x, p1.x, p2.x, [&](int, int64_t v) {
+                    lowX = std::min(lowX, v);
+                    highX = std::max(highX, v);
+                });
+            }
+            if (!within(fromY, toY, lowY, highY)) {
+                outline::SampleQuadraticAxis(p0.y, p1.y, p2.y, [&](int, int64_t v) {
+                    lowY = std::min(lowY, v);
+                    highY = std::max(highY, v);
+                });
+            }
         });
     xMin = std::min<int32_t>(32767, fixed::Round(lowX));
     yMin = std::min<int32_t>(32767, fixed::Round(lowY));

@@ -18,26 +18,22 @@ struct FixedPoint {
 // Interior samples of one quadratic segment.
 inline constexpr int kSegmentSamples = 15;
 
-// P(t) = P0 + 2t (P1 - P0) + t^2 (P0 - 2 P1 + P2) for t = 1/16 .. 15/16, in 16.16, each product
-// with its weight rounded as fixed::Mul rounds it. With t = k/16 no product is needed:
-// (a k 4096 + 0x8000) >> 16 is (a k + 8) >> 4 and (b k^2 256 + 0x8000) >> 16 is
-// (b k^2 + 128) >> 8, exactly, and a k and b k^2 grow by sums from one sample to the next.
-// Inline: every curve of every glyph is sampled.
-inline void SampleQuadratic(const FixedPoint& p0, const FixedPoint& p1, const FixedPoint& p2,
-                            FixedPoint (&samples)[kSegmentSamples]) {
-    const int64_t ax = 2 * (p1.x - p0.x), ay = 2 * (p1.y - p0.y);
-    const int64_t bx = p0.x - 2 * p1.x + p2.x, by = p0.y - 2 * p1.y + p2.y;
-    int64_t akx = 0, aky = 0, bkx = 0, bky = 0;  // a k and b k^2
-    int64_t stepX = bx, stepY = by;              // b (2k + 1), what b k^2 grows by next
+// One axis of P(t) = P0 + 2t (P1 - P0) + t^2 (P0 - 2 P1 + P2) for t = 1/16 .. 15/16, in 16.16,
+// each product with its weight rounded as fixed::Mul rounds it: visit(k, value) for k = 0..14.
+// With t = k/16 no product is needed: (a k 4096 + 0x8000) >> 16 is (a k + 8) >> 4 and
+// (b k^2 256 + 0x8000) >> 16 is (b k^2 + 128) >> 8, exactly, and a k and b k^2 grow by sums from
+// one sample to the next. An axis at a time keeps every term in a register. Inline: every curve
+// of every glyph is sampled.
+template <class Visit>
+inline void SampleQuadraticAxis(int64_t p0, int64_t p1, int64_t p2, Visit&& visit) {
+    const int64_t a = 2 * (p1 - p0), b = p0 - 2 * p1 + p2;
+    int64_t ak = 0, bk = 0;  // a k and b k^2
+    int64_t step = b;        // b (2k + 1), what b k^2 grows by next
     for (int k = 0; k < kSegmentSamples; ++k) {
-        akx += ax;
-        aky += ay;
-        bkx += stepX;
-        bky += stepY;
-        stepX += 2 * bx;
-        stepY += 2 * by;
-        samples[k].x = p0.x + ((akx + 8) >> 4) + ((bkx + 128) >> 8);
-        samples[k].y = p0.y + ((aky + 8) >> 4) + ((bky + 128) >> 8);
+        ak += a;
+        bk += step;
+        step += 2 * b;
+        visit(k, p0 + ((ak + 8) >> 4) + ((bk + 128) >> 8));
     }
 }
 

@@ -151,7 +151,7 @@ TEST(EmitOutline, NestingGoesByPixelsNotBoxes) {
     };
     const Case cases[] = {
         {"equal squares", {Square(100, 100, 500, 500, true), Square(100, 100, 500, 500, false)}, {0, 0}},
-        {"inner square sharing two edges", {Square(100, 100, 900, 900, true), Square(100, 100, 500, 500, true)}, {0, 1}},
+        {"inner square on two edges", {Square(100, 100, 900, 900, true), Square(100, 100, 500, 500, true)}, {0, 1}},
         // Smaller than a pixel at quarter resolution: no pixels, so nothing in common.
         {"square without pixels", {Square(0, 0, 1, 1, true), Square(-400, -400, 400, 400, true)}, {0, 0}},
         {"square in the notch of an L", {Square(600, 600, 800, 800, true), ell}, {0, 0}},
