@@ -14,6 +14,7 @@
 
 #include "gdi/region.h"
 #include "platform/wingdi.h"
+#include "region_handle.h"
 
 namespace {
 
@@ -112,16 +113,6 @@ Bands Read(HRGN region) {
     }
     return out;
 }
-
-struct Rgn {
-    HRGN h;
-    explicit Rgn(HRGN region) : h(region) {}
-    ~Rgn() {
-        if (h) DeleteObject(h);
-    }
-    Rgn(const Rgn&) = delete;
-    Rgn& operator=(const Rgn&) = delete;
-};
 
 // Closed curves flattened as glyph outlines are, rings, boxes in boxes, stars and crossing
 // polygons, slabs of vertical edges, collinear and flat ones, and random polygons.

@@ -5,19 +5,9 @@
 #include <vector>
 
 #include "platform/wingdi.h"
+#include "region_handle.h"
 
 namespace {
-
-// Owns a region handle for the length of a test.
-struct Rgn {
-    HRGN h;
-    explicit Rgn(HRGN region) : h(region) {}
-    ~Rgn() {
-        if (h) DeleteObject(h);
-    }
-    Rgn(const Rgn&) = delete;
-    Rgn& operator=(const Rgn&) = delete;
-};
 
 HRGN Poly(const std::vector<POINT>& pts, int mode = WINDING) {
     return CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), mode);
