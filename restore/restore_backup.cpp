@@ -6,6 +6,7 @@
 #include "backup_file.h"
 #include "character_records.h"
 #include "common/ansi_text.h"
+#include "common/system_folders.h"
 #include "common/version_code.h"
 #include "eudccore/eudc_registry.h"
 #include "eudccore/register_word.h"
@@ -152,22 +153,13 @@ void ServeRecord(unsigned int code, _WORD_DATA_Code* record) {
     restore::ServeCharacterRecord(code, reinterpret_cast<uint8_t*>(record));
 }
 
-std::string CommonDocuments() {
-    LPITEMIDLIST pidl = nullptr;
-    char path[MAX_PATH] = {};
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_DOCUMENTS, &pidl) == S_OK && pidl) {
-        SHGetPathFromIDListA(pidl, path);
-        CoTaskMemFree(pidl);
-    }
-    return path;
-}
 
 // liu.box, then the characters' input codes into every installed IME's dictionary.
 void InputMethodPhase(BackupFile& backup, RestoreReport& report, const Progress& progress) {
     WriteBoxTable(backup, report, progress);
     TQClient_RegisterWord* words = Get_TQClient_RegisterWord();
     if (!words) return;
-    const std::string documents = CommonDocuments();
+    const std::string documents = eudc::ShellFolder(CSIDL_COMMON_DOCUMENTS);
     words->Init(documents.c_str(), ServeRecord);
     const int result = words->Update(true);
     if (result < 0) report.ImeNotRegistered(result);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/module.h"
+#include "platform/shell.h"
 #include "platform/sysinfo.h"
 
 namespace eudc {
@@ -36,6 +37,16 @@ std::string SystemDirectory(unsigned bufferSize) {
     UINT n = GetSystemDirectoryA(dir.data(), bufferSize);
     if (n >= bufferSize) n = 0;
     return WithoutTrailingSlash(std::string(dir.data(), n));
+}
+
+std::string ShellFolder(int csidl) {
+    LPITEMIDLIST pidl = nullptr;
+    char path[MAX_PATH] = {};
+    if (SHGetSpecialFolderLocation(nullptr, csidl, &pidl) == S_OK && pidl) {
+        SHGetPathFromIDListA(pidl, path);
+        CoTaskMemFree(pidl);
+    }
+    return path;
 }
 
 }  // namespace eudc

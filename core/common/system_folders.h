@@ -9,5 +9,8 @@ namespace eudc {
 std::string WindowsDirectory(int versionCode, unsigned bufferSize = 260);
 // GetSystemDirectoryA; empty when the folder does not fit `bufferSize`.
 std::string SystemDirectory(unsigned bufferSize = 250);
+// The shell folder of a CSIDL value (SHGetSpecialFolderLocation, SHGetPathFromIDListA); empty when
+// the system has none.
+std::string ShellFolder(int csidl);
 
 }  // namespace eudc

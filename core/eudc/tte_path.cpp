@@ -19,15 +19,6 @@ const char kTokenSystem[] = "Windows_System\xA5\xD8\xBF\xFD";                   
 const char kTokenFonts[] = "Windows_Fonts\xA5\xD8\xBF\xFD";                     // "Windows_Fonts目錄"
 const char kTokenShared[] = "\xA6@\xA5\xCE\xA4\xE5\xA5\xF3\xA5\xD8\xBF\xFD";  // "共用文件目錄"
 
-std::string ShellFolder(int csidl) {
-    LPITEMIDLIST pidl = nullptr;
-    char path[MAX_PATH] = {};
-    if (SHGetSpecialFolderLocation(nullptr, csidl, &pidl) == S_OK && pidl) {
-        SHGetPathFromIDListA(pidl, path);
-        CoTaskMemFree(pidl);
-    }
-    return path;
-}
 
 // folder + "\" unless it already ends in one + name.
 std::string Join(const std::string& folder, const std::string& name) {
@@ -68,17 +59,17 @@ bool Resolve(std::string& path, _TerminalServiceMode_ mode) {
     const std::string file = sep == std::string::npos ? path : path.substr(sep + 1);
 
     if (mode == TSM_UserAppData) {
-        path = Join(ShellFolder(CSIDL_APPDATA), file);
+        path = Join(eudc::ShellFolder(CSIDL_APPDATA), file);
         return true;
     }
     if (mode == TSM_CommonAppData || mode == TSM_CommonAppData2) {
-        path = Join(ShellFolder(CSIDL_COMMON_APPDATA), file);
+        path = Join(eudc::ShellFolder(CSIDL_COMMON_APPDATA), file);
         return true;
     }
     const int version = eudc::WindowsVersionCode();
     if (version == 16 || version == 21 || dir == kTokenShared) {
         const int folder = SpecialFolderIsCommonAppData() ? CSIDL_COMMON_APPDATA : CSIDL_COMMON_DOCUMENTS;
-        path = Join(ShellFolder(folder), file);
+        path = Join(eudc::ShellFolder(folder), file);
         return true;
     }
     const std::string windows = eudc::WindowsDirectory(version);

@@ -30,15 +30,6 @@ bool IsZhuyin(const char* name) { return Is(name, kZhuyin) || Is(name, kNewZhuyi
 
 bool IsUnicodeIme(HKL layout) { return (ImmGetProperty(layout, IGP_PROPERTY) & IME_PROP_UNICODE) != 0; }
 
-std::string AppDataFolder() {
-    LPITEMIDLIST pidl = nullptr;
-    char path[MAX_PATH] = {};
-    if (SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &pidl) == S_OK && pidl) {
-        SHGetPathFromIDListA(pidl, path);
-        CoTaskMemFree(pidl);
-    }
-    return path;
-}
 
 void DeleteMstciphValues() {
     eudc::RegRemoveValue(HKEY_LOCAL_MACHINE, kMstciphKey, "Eudc Dictionary");
@@ -212,7 +203,7 @@ std::string TQClient_RegisterWord_Big5::TableFileName(const char* imeName) const
     std::string folder = m_directory;
     const int v = m_versionCode;
     if ((v >= 13 && v <= 16) || v == 21) {
-        const std::string appData = AppDataFolder();
+        const std::string appData = eudc::ShellFolder(CSIDL_APPDATA);
         if (!appData.empty() && appData.size() <= 400) folder = appData + "\\";
     }
     if (Is(imeName, kZhuyin)) return folder + "TQ_Zuin.Tbl";
@@ -232,7 +223,7 @@ int TQClient_RegisterWord_Big5::Update(bool rebuild) {
         if (writer) writer->Build(false);  // an image never built is built before it is written
 
     if (m_versionCode == 16) {
-        std::string folder = AppDataFolder();
+        std::string folder = eudc::ShellFolder(CSIDL_APPDATA);
         if (folder.empty() || folder.back() != '\\') folder += '\\';
         folder += "Microsoft\\Ime\\IMTC10\\";
         // The folder belongs to the IME; where it is missing, the IME is not there to read them.
