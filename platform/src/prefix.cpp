@@ -102,21 +102,30 @@ bool WineServerRunning() {
     return false;
 }
 
-DWORD PrepareWrite() {
+DWORD PrepareWrite(bool* created) {
+    if (created) *created = false;
     const fs::path root = Root();
     std::error_code ec;
     if (fs::is_directory(root, ec) && WineServerRunning()) return ERROR_BUSY;
     if (fs::is_directory(root / "drive_c", ec)) return ERROR_SUCCESS;
-    return CreateMinimalLayout(root) ? ERROR_SUCCESS : ERROR_PATH_NOT_FOUND;
+    if (!CreateMinimalLayout(root)) return ERROR_PATH_NOT_FOUND;
+    if (created) *created = true;
+    return ERROR_SUCCESS;
 }
 
 namespace {
 
-// Finds the entry of dir whose name equals name without regard to case.
-fs::path MatchComponent(const fs::path& dir, const std::string& nameUtf8) {
+// Finds the entry of dir whose name equals name without regard to case; link tells whether the
+// entry found is a symbolic link.
+fs::path MatchComponent(const fs::path& dir, const std::string& nameUtf8, bool& link) {
     std::error_code ec;
     fs::path exact = dir / nameUtf8;
-    if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) return exact;
+    link = false;
+    const fs::file_type type = fs::symlink_status(exact, ec).type();
+    if (type != fs::file_type::not_found && !ec) {
+        link = type == fs::file_type::symlink;
+        return exact;
+    }
     const std::wstring want = text::Utf8ToWide(nameUtf8);
     fs::directory_iterator it(dir, ec);
     if (!ec) {
@@ -126,7 +135,10 @@ fs::path MatchComponent(const fs::path& dir, const std::string& nameUtf8) {
             bool same = true;
             for (size_t i = 0; i < have.size() && same; ++i)
                 same = std::towupper(static_cast<wint_t>(have[i])) == std::towupper(static_cast<wint_t>(want[i]));
-            if (same) return entry.path();
+            if (same) {
+                link = entry.is_symlink(ec);
+                return entry.path();
+            }
         }
     }
     return exact;
@@ -142,7 +154,9 @@ struct ResolvedLink {
     fs::path target;
 };
 
-std::optional<fs::path> DriveRoot(wchar_t letter) {
+// resolved tells whether the root is the link's canonical target.
+std::optional<fs::path> DriveRoot(wchar_t letter, bool& resolved) {
+    resolved = false;
     letter = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(letter)));
     if (letter < L'a' || letter > L'z') return std::nullopt;
     const fs::path link = Root() / "dosdevices" / (std::string(1, static_cast<char>(letter)) + ":");
@@ -153,12 +167,15 @@ std::optional<fs::path> DriveRoot(wchar_t letter) {
         ResolvedLink& c = cache[letter - L'a'];
         const int64_t mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
         std::lock_guard<std::mutex> guard(mutex);
-        if (c.link == link.native() && c.dev == st.st_dev && c.ino == st.st_ino && c.mtimeNs == mtimeNs)
+        if (c.link == link.native() && c.dev == st.st_dev && c.ino == st.st_ino && c.mtimeNs == mtimeNs) {
+            resolved = true;
             return c.target;
+        }
         std::error_code ec;
         fs::path target = fs::canonical(link, ec);
         if (!ec) {
             c = ResolvedLink{link.native(), st.st_dev, st.st_ino, mtimeNs, target};
+            resolved = true;
             return target;
         }
     }
@@ -188,12 +205,19 @@ void SetCurrentDirectoryPath(const std::wstring& fullPath) {
     g_current = fullPath;
 }
 
-std::optional<fs::path> ToHost(std::wstring_view windowsPath) {
+std::optional<fs::path> ToHost(std::wstring_view windowsPath, bool* canonical) {
+    if (canonical) *canonical = false;
     const std::optional<path::FullPath> full = path::MakeFull(windowsPath, CurrentDirectory);
     if (!full) return std::nullopt;
-    std::optional<fs::path> base = DriveRoot(full->drive);
+    bool plain = false;
+    std::optional<fs::path> base = DriveRoot(full->drive, plain);
     if (!base) return std::nullopt;
-    for (const std::wstring& comp : full->components) *base = MatchComponent(*base, text::WideToUtf8(comp));
+    for (const std::wstring& comp : full->components) {
+        bool link = false;
+        *base = MatchComponent(*base, text::WideToUtf8(comp), link);
+        plain = plain && !link;
+    }
+    if (canonical) *canonical = plain;
     return base;
 }
 

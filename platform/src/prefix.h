@@ -17,7 +17,8 @@ bool Exists();
 // The checks before anything is written into the prefix: Wine's server must not be running on
 // it (ERROR_BUSY), and a missing prefix is created with the minimal layout (ERROR_PATH_NOT_FOUND
 // when that fails). A prefix that exists is used as it is. ERROR_SUCCESS when writing may go on.
-DWORD PrepareWrite();
+// created, when given, tells whether the layout was made just now.
+DWORD PrepareWrite(bool* created = nullptr);
 // True while a wineserver serves this prefix: it holds the registry in memory and writes it back
 // when it exits, so it would undo whatever we wrote meanwhile.
 bool WineServerRunning();
@@ -31,8 +32,10 @@ std::wstring ProfileFolder();
 // ".." stops at the drive root; drive letters follow dosdevices links (C: falls back to
 // drive_c, Z: to the host's root); each component is matched without regard to case, and a
 // component that does not exist keeps the case it was given. nullopt for a path that names no
-// drive we know.
-std::optional<std::filesystem::path> ToHost(std::wstring_view windowsPath);
+// drive we know. canonical, when given, tells whether the result is already the host's canonical
+// path as far as it exists (the drive's link resolved, no component a link), so that it need
+// not be resolved again.
+std::optional<std::filesystem::path> ToHost(std::wstring_view windowsPath, bool* canonical = nullptr);
 // The Windows form of a host path: C:\... inside drive_c, Z:\... for everything else.
 std::wstring ToWindows(const std::filesystem::path& hostPath);
 

@@ -1,5 +1,8 @@
 #include "files/host_path.h"
 
+#include <sys/stat.h>
+
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -33,9 +36,32 @@ bool EntryExists(const fs::path& hostPath) {
     return fs::symlink_status(hostPath, ec).type() != fs::file_type::not_found && !ec;
 }
 
-bool InsidePrefix(const fs::path& hostPath) {
-    const fs::path root = Normalised(prefix::Root());
-    const fs::path rel = Normalised(hostPath).lexically_relative(root);
+// The prefix root resolved, kept while $WINEPREFIX names the same directory: resolving it costs a
+// readlink per component, and every write asks.
+fs::path NormalisedRoot() {
+    struct Resolved {
+        std::string root;
+        bool exists = false;
+        dev_t dev = 0;
+        ino_t ino = 0;
+        fs::path normalised;
+    };
+    static std::mutex mutex;
+    static Resolved cache;
+    const fs::path root = prefix::Root();
+    struct stat st = {};
+    const bool exists = stat(root.c_str(), &st) == 0;
+    std::lock_guard<std::mutex> guard(mutex);
+    if (cache.root != root.native() || cache.exists != exists || cache.dev != st.st_dev || cache.ino != st.st_ino) {
+        // A root that does not exist yet is resolved again once it does.
+        cache = Resolved{root.native(), exists, exists ? st.st_dev : 0, exists ? st.st_ino : 0, Normalised(root)};
+    }
+    return cache.normalised;
+}
+
+bool InsidePrefix(const fs::path& hostPath, bool canonical) {
+    const fs::path root = NormalisedRoot();
+    const fs::path rel = (canonical ? hostPath.lexically_normal() : Normalised(hostPath)).lexically_relative(root);
     return !rel.empty() && *rel.begin() != "..";
 }
 
@@ -48,18 +74,21 @@ std::optional<fs::path> Resolve(std::wstring_view name, Intent intent) {
         SetLastError(ERROR_INVALID_NAME);
         return std::nullopt;
     }
-    std::optional<fs::path> host = prefix::ToHost(name);
+    bool canonical = false;
+    std::optional<fs::path> host = prefix::ToHost(name, &canonical);
     if (!host) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
     }
-    if (intent == Intent::Read || !InsidePrefix(*host)) return host;
+    if (intent == Intent::Read || !InsidePrefix(*host, canonical)) return host;
     if (intent == Intent::Modify && !EntryExists(*host)) return host;
-    if (const DWORD error = prefix::PrepareWrite(); error != ERROR_SUCCESS) {
+    bool created = false;
+    if (const DWORD error = prefix::PrepareWrite(&created); error != ERROR_SUCCESS) {
         SetLastError(error);
         return std::nullopt;
     }
-    // Map again: the drive links and folders may only now exist.
+    if (!created) return host;
+    // Map again: the drive links and folders only now exist.
     host = prefix::ToHost(name);
     if (!host) SetLastError(ERROR_PATH_NOT_FOUND);
     return host;

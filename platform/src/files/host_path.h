@@ -21,8 +21,9 @@ std::optional<std::filesystem::path> ResolveW(LPCWSTR name, Intent intent);
 std::optional<std::filesystem::path> ResolveA(LPCSTR name, Intent intent);
 std::optional<std::filesystem::path> Resolve(std::wstring_view name, Intent intent);
 
-// True when hostPath lies in the prefix root (or is the root).
-bool InsidePrefix(const std::filesystem::path& hostPath);
+// True when hostPath lies in the prefix root (or is the root). A canonical path (as ToHost tells)
+// is compared as it stands.
+bool InsidePrefix(const std::filesystem::path& hostPath, bool canonical = false);
 // True when an entry (of any type, a dangling link included) exists at hostPath.
 bool EntryExists(const std::filesystem::path& hostPath);
 
