@@ -7,6 +7,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 #include "foundation/endian.h"
 #include "truetype/glyf_format.h"
 
@@ -79,6 +83,68 @@ struct BoxWalk {
         yLow = std::min(yLow, y);
         yHigh = std::max(yHigh, y);
     }
+};
+
+// One axis of the walk over flags spelt out one per point. A block of eight points that all take
+// one byte on this axis is summed as eight 16-bit lanes at once where the data holds eight more
+// bytes: the positions inside a block stay within 8 * 255 of its start, so while that start is
+// that far inside the 16-bit range the lanes hold the positions themselves, and their extremes
+// are gathered across blocks and reduced once.
+template <uint8_t ShortBit, uint8_t SameBit>
+struct AxisWalk {
+    int32_t at = 0, low = INT32_MAX, high = INT32_MIN;
+    const uint8_t* c;
+    const uint8_t* end;
+
+    void Step(uint8_t flag) {
+        at += CoordinateDelta(flag, c, ShortBit, SameBit);
+        low = std::min(low, at);
+        high = std::max(high, at);
+    }
+#if defined(__SSE2__) && defined(__x86_64__)
+    void Walk(const uint8_t* flags, uint32_t points) {
+        constexpr int32_t kReach = 8 * 255;
+        const __m128i zero = _mm_setzero_si128();
+        __m128i lanesLow = _mm_set1_epi16(INT16_MAX), lanesHigh = _mm_set1_epi16(INT16_MIN);
+        uint32_t i = 0;
+        for (; i + 8 <= points; i += 8) {
+            uint64_t eight = 0;
+            std::memcpy(&eight, flags + i, 8);
+            if ((eight & (ShortBit * kEachByte)) != ShortBit * kEachByte || end - c < 8 ||
+                at < INT16_MIN + kReach || at > INT16_MAX - kReach) {
+                for (uint32_t k = 0; k < 8; ++k) Step(flags[i + k]);
+                continue;
+            }
+            __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c)), zero);
+            const __m128i f = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(eight)), zero);
+            const __m128i negative = _mm_cmpeq_epi16(_mm_and_si128(f, _mm_set1_epi16(SameBit)), zero);
+            v = _mm_sub_epi16(_mm_xor_si128(v, negative), negative);
+            v = _mm_add_epi16(v, _mm_slli_si128(v, 2));
+            v = _mm_add_epi16(v, _mm_slli_si128(v, 4));
+            v = _mm_add_epi16(v, _mm_slli_si128(v, 8));
+            // The block's own sums carry the walk on; only the extremes need its start.
+            const __m128i positions = _mm_add_epi16(v, _mm_set1_epi16(static_cast<int16_t>(at)));
+            lanesLow = _mm_min_epi16(lanesLow, positions);
+            lanesHigh = _mm_max_epi16(lanesHigh, positions);
+            at += static_cast<int16_t>(_mm_extract_epi16(v, 7));
+            c += 8;
+        }
+        for (; i < points; ++i) Step(flags[i]);
+        lanesLow = _mm_min_epi16(lanesLow, _mm_shuffle_epi32(lanesLow, 0x4E));
+        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shuffle_epi32(lanesHigh, 0x4E));
+        lanesLow = _mm_min_epi16(lanesLow, _mm_shuffle_epi32(lanesLow, 0xB1));
+        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shuffle_epi32(lanesHigh, 0xB1));
+        lanesLow = _mm_min_epi16(lanesLow, _mm_shufflelo_epi16(lanesLow, 0xB1));
+        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shufflelo_epi16(lanesHigh, 0xB1));
+        // Lanes never used keep the extremes of the 16-bit range, which lie beyond any kept position.
+        low = std::min<int32_t>(low, static_cast<int16_t>(_mm_cvtsi128_si32(lanesLow)));
+        high = std::max<int32_t>(high, static_cast<int16_t>(_mm_cvtsi128_si32(lanesHigh)));
+    }
+#else
+    void Walk(const uint8_t* flags, uint32_t points) {
+        for (uint32_t i = 0; i < points; ++i) Step(flags[i]);
+    }
+#endif
 };
 
 }  // namespace
@@ -183,7 +249,12 @@ const int16_t* TTGlyph::Box() const {
                 std::memset(spelt + seen, flag, times);
                 seen += times;
             }
-            for (uint32_t i = 0; i < points; ++i) walk.Step(spelt[i]);
+            const uint8_t* const dataEnd = data_ + length_;
+            AxisWalk<kFlagXShort, kFlagXSameOrPositive> x{.c = data_ + shape_.xAt, .end = dataEnd};
+            AxisWalk<kFlagYShort, kFlagYSameOrPositive> y{.c = data_ + shape_.yAt, .end = dataEnd};
+            x.Walk(spelt, points);
+            y.Walk(spelt, points);
+            walk.xLow = x.low, walk.xHigh = x.high, walk.yLow = y.low, walk.yHigh = y.high;
         } else {
             for (uint32_t seen = 0; seen < points;) {
                 const uint8_t flag = *f++;

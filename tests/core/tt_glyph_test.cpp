@@ -275,17 +275,18 @@ TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
     };
     uint32_t seed = 12345;
     const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
-    for (const int n : {7, 8, 9, 23, 64, 129, 600}) {
+    // Coordinates turned back at 20000, and at the very edge of the 16-bit range.
+    for (const auto& [n, limit] : std::vector<std::pair<int, int>>{
+             {7, 20000}, {8, 20000}, {9, 20000}, {23, 20000}, {64, 20000}, {129, 20000}, {600, 20000}, {300, 32767}}) {
         FontContour contour;
         int x = 0, y = 0, xMin = INT32_MAX, xMax = INT32_MIN, yMin = INT32_MAX, yMax = INT32_MIN;
         int steps[2] = {0, 0};
         for (int i = 0; i < n; ++i) {
             // Runs of one kind of step on each axis: none, short either way, long either way.
             for (int& step : steps)
-                if (next() % 4 == 0) step = std::vector<int>{0, 3, -40, 300, -700}[next() % 5];
-            // Turned back before the coordinates leave 16 bits.
-            if (std::abs(x + steps[0]) > 20000) steps[0] = -steps[0];
-            if (std::abs(y + steps[1]) > 20000) steps[1] = -steps[1];
+                if (next() % 4 == 0) step = std::vector<int>{0, 3, -40, 255, -255, 300, -700}[next() % 7];
+            if (std::abs(x + steps[0]) > limit) steps[0] = -steps[0];
+            if (std::abs(y + steps[1]) > limit) steps[1] = -steps[1];
             x += steps[0];
             y += steps[1];
             contour.push_back({x, y, next() % 3 != 0});
@@ -295,7 +296,8 @@ TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
         const size_t flagsAt = 10 + 2 + 2;
         const std::string packed = packFlags(plain, flagsAt, static_cast<size_t>(n));
         for (const std::string& data : {plain, packed}) {
-            SCOPED_TRACE(std::to_string(n) + (data.size() < plain.size() ? " points, packed" : " points"));
+            SCOPED_TRACE(std::to_string(n) + (data.size() < plain.size() ? " points, packed, " : " points, ") +
+                         std::to_string(xMin) + ".." + std::to_string(xMax));
             int16_t contours = 0;
             uint32_t points = 0;
             ASSERT_TRUE(ContourInfoOf(data, &contours, &points));
@@ -312,5 +314,24 @@ TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
             EXPECT_EQ(std::vector<int>(box, box + 4), (std::vector<int>{xMin, yMin, xMax, yMax}));
             EXPECT_FALSE(ContourInfoOf(data.substr(0, data.size() - 1)));
         }
+    }
+}
+
+// Points walked by one-byte steps past either end of the 16-bit range have no box a glyph can
+// store: the glyph is refused, whether the walk starts near that end or well inside the range.
+TEST(TTGlyph, PointsBeyondSixteenBitsHaveNoBox) {
+    for (const int start : {28000, -28000, 32000, -32000}) {
+        SCOPED_TRACE(start);
+        // One contour of 40 points: x starts as a long coordinate and then steps 255 outwards, y stays.
+        std::string data(10, '\0');
+        testsupport::Put16(data, 0, 1);
+        data += std::string{0, 39, 0, 0};  // last point 39, no instructions
+        data += static_cast<char>(0x21);
+        data += std::string(39, static_cast<char>(start > 0 ? 0x33 : 0x23));
+        data += std::string{static_cast<char>((start >> 8) & 0xFF), static_cast<char>(start & 0xFF)};
+        data += std::string(39, static_cast<char>(255));
+        TTGlyph g = GlyphFrom(data);
+        EXPECT_FALSE(g.HasTrueBoundingBox());
+        EXPECT_FALSE(g.FixBoundingBox());
     }
 }
