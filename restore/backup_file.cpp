@@ -58,10 +58,10 @@ bool BackupFile::ReadableFont(HMemFile& bytes, int& glyphs) {
     TTFontFile font;
     if (!font.Attach(&bytes)) return false;
     glyphs = 0;
-    TTGlyph glyph;
     for (uint32_t code = kFirstCode; code < kFirstCode + kCharCount; ++code) {
-        if (font.GetGlyph(static_cast<uint16_t>(code), glyph)) {
-            if (!glyph.IsEmpty()) ++glyphs;
+        bool empty = true;
+        if (font.CheckGlyph(static_cast<uint16_t>(code), &empty)) {
+            if (!empty) ++glyphs;
         } else if (font.LastError() != TTFontFile::Error::Unmapped) {
             return false;
         }

@@ -559,14 +559,43 @@ bool TTFontFile::PutGlyph(uint16_t code, const TTGlyph& glyph) {
     return WriteGlyph(index, glyph);
 }
 
+bool TTFontFile::GlyphRange(uint16_t index, uint32_t& start, uint32_t& length) {
+    if (!open_) return Fail(Error::NoFile);
+    if (index >= numGlyphs_) return Fail(Error::Unmapped);
+    start = LocaAt(index);
+    const uint32_t end = LocaAt(index + 1u);
+    if (end < start || end > glyfLength_) return Fail(Error::BadGlyf);
+    length = end - start;
+    return true;
+}
+
+bool TTFontFile::CheckGlyph(uint16_t code, bool* empty) {
+    if (!open_) return Fail(Error::NoFile);
+    const uint16_t index = CodeToGlyphIndex(code);
+    if (index == 0) return Fail(Error::Unmapped);
+    uint32_t start = 0, length = 0;
+    if (!GlyphRange(index, start, length)) return false;
+    if (empty) *empty = length == 0;
+    if (length == 0) return true;
+    const uint64_t at = static_cast<uint64_t>(glyfOffset_) + start;
+    const uint8_t* bytes = MemoryBlock();
+    if (bytes) {
+        if (at + length > memory_->GetLength()) return Fail(Error::ReadFailed);
+        bytes += at;
+    } else {
+        checkBuffer_.resize(length);
+        if (!ReadGlyphBytes(static_cast<uint32_t>(at), checkBuffer_.data(), length)) return Fail(Error::ReadFailed);
+        bytes = checkBuffer_.data();
+    }
+    return TTGlyph::IsSimpleGlyph(bytes, length) ? true : Fail(Error::BadGlyph);
+}
+
 bool TTFontFile::ReadGlyph(uint16_t index, TTGlyph& glyph) {
     if (!open_) return Fail(Error::NoFile);
     if (index >= numGlyphs_) return Fail(Error::Unmapped);
     glyph.Reset();
-    const uint32_t start = LocaAt(index);
-    const uint32_t end = LocaAt(index + 1u);
-    if (end < start || end > glyfLength_) return Fail(Error::BadGlyf);
-    const uint32_t length = end - start;
+    uint32_t start = 0, length = 0;
+    if (!GlyphRange(index, start, length)) return false;
     if (length > 0) {
         auto* data = static_cast<uint8_t*>(std::malloc(length));
         if (!data) return Fail(Error::ReadFailed);

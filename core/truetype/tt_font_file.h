@@ -79,6 +79,9 @@ public:
     // write changes the glyph's length.
     bool ReadGlyph(uint16_t index, TTGlyph& glyph);
     bool WriteGlyph(uint16_t index, const TTGlyph& glyph);
+    // Whether GetGlyph would read the code, without handing out the glyph: a memory file's glyph
+    // is looked at where it lies. empty (when given) tells whether the glyph has no data.
+    bool CheckGlyph(uint16_t code, bool* empty = nullptr);
     // Stores many glyphs with one rewrite of glyf: the font ends as PutGlyph of each edit in
     // order leaves it, byte for byte, while PutGlyph moves every later glyph for each edit that
     // changes a glyph's length. Each edit says whether it was stored (unmapped codes and
@@ -166,6 +169,8 @@ private:
     bool ReadAt(uint32_t offset, uint8_t* data, uint32_t length) const;
     // Reads glyph data through a window that follows the reads; any write drops the window.
     bool ReadGlyphBytes(uint32_t offset, uint8_t* data, uint32_t length);
+    // Where the glyph's data lies in glyf; false (with the reason) when loca does not say.
+    bool GlyphRange(uint16_t index, uint32_t& start, uint32_t& length);
     void DropReadAhead();
     bool UpdateChecksums();
     void StoreMetric(std::vector<uint8_t>& table, uint16_t longCount, uint16_t index, uint16_t advance,
@@ -219,5 +224,6 @@ private:
     uint32_t pendingDelta_ = 0;
 
     std::vector<uint8_t> readAhead_;
+    std::vector<uint8_t> checkBuffer_;  // a glyph CheckGlyph reads from a file object
     uint32_t readAheadAt_ = 0;
 };

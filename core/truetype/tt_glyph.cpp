@@ -151,10 +151,8 @@ struct AxisWalk {
 
 // Walks a simple glyph from front to back; every field must lie inside the data. The points
 // themselves are added up only when the box is asked for (Box).
-bool TTGlyph::Parse(Shape& shape) const {
+bool TTGlyph::Parse(const uint8_t* data, uint32_t length, Shape& shape) {
     shape = Shape{};
-    const uint8_t* data = data_;
-    const uint32_t length = length_;
     if (length < kGlyphHeaderSize) return false;
     const auto n = static_cast<int16_t>(endian::LoadBE16(data));
     if (n < 0) return false;  // composite
@@ -278,8 +276,14 @@ const int16_t* TTGlyph::Box() const {
 }
 
 const TTGlyph::Shape* TTGlyph::CheckedShape() const {
-    if (shapeState_ == ShapeState::Unknown) shapeState_ = Parse(shape_) ? ShapeState::Good : ShapeState::Bad;
+    if (shapeState_ == ShapeState::Unknown)
+        shapeState_ = Parse(data_, length_, shape_) ? ShapeState::Good : ShapeState::Bad;
     return shapeState_ == ShapeState::Good ? &shape_ : nullptr;
+}
+
+bool TTGlyph::IsSimpleGlyph(const uint8_t* data, uint32_t length) {
+    Shape shape;
+    return length == 0 || (data != nullptr && Parse(data, length, shape));
 }
 
 TTGlyph::TTGlyph() = default;

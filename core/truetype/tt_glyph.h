@@ -55,6 +55,9 @@ public:
     // for anything but a well-formed simple glyph: a composite glyph, end points that are not
     // ascending, or end points, instructions, flags or coordinates that do not fit the data.
     bool GetContourInfo(int16_t* numberOfContours, uint32_t* pointCount) const;
+    // Whether data of length bytes is a well-formed simple glyph (or empty), as GetContourInfo
+    // would find it in a glyph holding those bytes.
+    static bool IsSimpleGlyph(const uint8_t* data, uint32_t length);
     // Whether bytes 2..9 hold the box of the points (true for an empty glyph and one without
     // points; false for data that is no well-formed simple glyph).
     bool HasTrueBoundingBox() const;
@@ -81,7 +84,7 @@ private:
         ShapeState boxState = ShapeState::Unknown;
         int16_t box[4] = {};  // xMin, yMin, xMax, yMax of the points
     };
-    bool Parse(Shape& shape) const;
+    static bool Parse(const uint8_t* data, uint32_t length, Shape& shape);
     const Shape* CheckedShape() const;
     // The box of the points, worked out once; null for a glyph without points or one whose
     // coordinates leave the 16-bit range.

@@ -359,7 +359,17 @@ TEST(TTDamagedFont, RandomDamageIsRefusedOrHandledConsistently) {
             if (f.CodeToGlyphIndex(static_cast<uint16_t>(c)) != 0) ++mapped;
         ASSERT_EQ(f.ListMappedCodes(nullptr, 0), mapped) << "round " << round;
         TTGlyph read;
-        for (uint32_t c = 0xE000; c <= 0xF8FF; c += 7) f.GetGlyph(static_cast<uint16_t>(c), read);
+        // Checking a glyph in place answers as reading it does.
+        for (uint32_t c = 0xE000; c <= 0xF8FF; c += 7) {
+            bool empty = false;
+            const bool checked = f.CheckGlyph(static_cast<uint16_t>(c), &empty);
+            const TTFontFile::Error why = f.LastError();
+            ASSERT_EQ(f.GetGlyph(static_cast<uint16_t>(c), read), checked) << "round " << round << ", code " << c;
+            if (checked)
+                ASSERT_EQ(read.IsEmpty(), empty) << "round " << round;
+            else
+                ASSERT_EQ(f.LastError(), why) << "round " << round;
+        }
         uint16_t code = 0;
         for (uint32_t c = 0; c <= 0xFFFF && code == 0; ++c) {
             const uint16_t index = f.CodeToGlyphIndex(static_cast<uint16_t>(c));

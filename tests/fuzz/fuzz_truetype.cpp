@@ -34,8 +34,14 @@ EUDC_FUZZ_TARGET(truetype, Seeds) {
     std::vector<uint16_t> codes(64);
     codes.resize(static_cast<size_t>(font.ListMappedCodes(codes.data(), static_cast<int>(codes.size()))));
     for (uint16_t code : codes) {
+        bool empty = false;
+        const bool checked = font.CheckGlyph(code, &empty);
         TTGlyph glyph;
-        if (font.GetGlyph(code, glyph)) font.PutGlyph(code, glyph);
+        FUZZ_CHECK(font.GetGlyph(code, glyph) == checked);
+        if (checked) {
+            FUZZ_CHECK(glyph.IsEmpty() == empty);
+            font.PutGlyph(code, glyph);
+        }
     }
     const bool put = !codes.empty() && font.PutGlyph(codes.front(), written);
     if (!font.Close()) return 0;
