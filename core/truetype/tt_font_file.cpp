@@ -593,17 +593,19 @@ bool TTFontFile::CheckGlyph(uint16_t code, bool* empty) {
 bool TTFontFile::ReadGlyph(uint16_t index, TTGlyph& glyph) {
     if (!open_) return Fail(Error::NoFile);
     if (index >= numGlyphs_) return Fail(Error::Unmapped);
-    glyph.Reset();
     uint32_t start = 0, length = 0;
-    if (!GlyphRange(index, start, length)) return false;
-    if (length > 0) {
-        auto* data = static_cast<uint8_t*>(std::malloc(length));
-        if (!data) return Fail(Error::ReadFailed);
-        if (!ReadGlyphBytes(glyfOffset_ + start, data, length)) {
-            std::free(data);
+    if (!GlyphRange(index, start, length)) {
+        glyph.Reset();
+        return false;
+    }
+    if (length == 0) {
+        glyph.Reset();
+    } else {
+        uint8_t* data = glyph.ResizeData(length);
+        if (!data || !ReadGlyphBytes(glyfOffset_ + start, data, length)) {
+            glyph.Reset();
             return Fail(Error::ReadFailed);
         }
-        glyph.AttachData(data, length);
         // Composite glyphs, and data that does not hold a whole simple glyph, are not readable.
         if (!glyph.GetContourInfo(nullptr, nullptr)) {
             glyph.Reset();

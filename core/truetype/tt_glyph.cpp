@@ -316,6 +316,7 @@ TTGlyph::TTGlyph(TTGlyph&& other) noexcept
       leftSideBearing_(other.leftSideBearing_),
       topSideBearing_(other.topSideBearing_),
       length_(std::exchange(other.length_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)),
       data_(std::exchange(other.data_, nullptr)),
       shapeState_(std::exchange(other.shapeState_, ShapeState::Unknown)),
       shape_(other.shape_) {}
@@ -325,6 +326,7 @@ TTGlyph& TTGlyph::operator=(TTGlyph&& other) noexcept {
         FreeData();
         SetMetrics(other.advanceWidth_, other.advanceHeight_, other.leftSideBearing_, other.topSideBearing_);
         length_ = std::exchange(other.length_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
         data_ = std::exchange(other.data_, nullptr);
         shapeState_ = std::exchange(other.shapeState_, ShapeState::Unknown);
         shape_ = other.shape_;
@@ -336,6 +338,7 @@ void TTGlyph::FreeData() {
     std::free(data_);
     data_ = nullptr;
     length_ = 0;
+    capacity_ = 0;
     shapeState_ = ShapeState::Unknown;
 }
 
@@ -365,6 +368,7 @@ void TTGlyph::GetMetrics(uint16_t* advanceWidth, uint16_t* advanceHeight, int16_
 void TTGlyph::AttachData(uint8_t* data, uint32_t length) {
     if (data == data_) {
         length_ = data ? length : 0;
+        capacity_ = std::max(capacity_, length_);
         shapeState_ = ShapeState::Unknown;
         return;
     }
@@ -372,6 +376,7 @@ void TTGlyph::AttachData(uint8_t* data, uint32_t length) {
     data_ = data;
     // A length without a block would later be read from nowhere.
     length_ = data ? length : 0;
+    capacity_ = length_;
 }
 
 uint8_t* TTGlyph::DetachData(uint32_t* length) {
@@ -379,8 +384,23 @@ uint8_t* TTGlyph::DetachData(uint32_t* length) {
     uint8_t* data = data_;
     data_ = nullptr;
     length_ = 0;
+    capacity_ = 0;
     shapeState_ = ShapeState::Unknown;
     return data;
+}
+
+uint8_t* TTGlyph::ResizeData(uint32_t length) {
+    if (length == 0) return nullptr;
+    if (!data_ || capacity_ < length) {
+        auto* block = static_cast<uint8_t*>(std::malloc(length));
+        if (!block) return nullptr;
+        FreeData();
+        data_ = block;
+        capacity_ = length;
+    }
+    length_ = length;
+    shapeState_ = ShapeState::Unknown;
+    return data_;
 }
 
 bool TTGlyph::SetData(const uint8_t* data, uint32_t length) {
@@ -394,6 +414,7 @@ bool TTGlyph::SetData(const uint8_t* data, uint32_t length) {
     FreeData();
     data_ = block;
     length_ = length;
+    capacity_ = length;
     shapeState_ = ShapeState::Unknown;
     return true;
 }

@@ -46,6 +46,10 @@ public:
     uint8_t* DetachData(uint32_t* length);
     // Copies length bytes into a new block owned by the glyph; false when the block cannot be had.
     bool SetData(const uint8_t* data, uint32_t length);
+    // Makes the data length (> 0) bytes long for the caller to fill, in the glyph's own block when
+    // that holds them, so that a glyph read over and over needs no new block each time; the old
+    // bytes count no more. Null, with the glyph unchanged, when no block can be had.
+    uint8_t* ResizeData(uint32_t length);
     const uint8_t* Data() const { return data_; }
     uint32_t Length() const { return length_; }
 
@@ -99,6 +103,7 @@ private:
     int16_t leftSideBearing_ = kResetLeftSideBearing;
     int16_t topSideBearing_ = kResetTopSideBearing;
     uint32_t length_ = 0;
+    uint32_t capacity_ = 0;  // bytes data_'s block holds
     uint8_t* data_ = nullptr;
     mutable ShapeState shapeState_ = ShapeState::Unknown;
     mutable Shape shape_;

@@ -49,7 +49,7 @@ GlyphCopyResult CopyEudcGlyphs(TTFontFile& source, TTFontFile& destination) {
         const bool stored = read && !glyph.IsEmpty() ? destination.PutGlyph(code, glyph)
                                                      : ClearIfPresent(destination, code, glyph);
         if (!stored) ++result.notStored;
-        glyph.Reset();
+        // Kept, not reset: its block serves the next read.
     }
     return result;
 }
