@@ -203,6 +203,7 @@ bool TTGlyph::Parse(const uint8_t* data, uint32_t length, Shape& shape) {
             if (f >= flagsEnd) return false;
             times += *f++;
             if (times > count - seen) return false;
+            shape.runs = true;
         }
         seen += times;
         bytes += times * kCoordinateBytes[flag];
@@ -226,12 +227,13 @@ const int16_t* TTGlyph::Box() const {
         BoxWalk walk{.xs = data_ + shape_.xAt, .ys = data_ + shape_.yAt};
         const uint8_t* f = data_ + shape_.flagsAt;
         const uint32_t points = shape_.points;
-        // Flags spelt out one per point first when they fit on the stack, so that the walk over
-        // the points carries no run bookkeeping.
+        // Flags spelt out one per point (as they stand when none repeats, else first on the
+        // stack when they fit there), so that the walk over the points carries no run bookkeeping.
         uint8_t spelt[512];
-        if (points <= sizeof spelt) {
+        const uint8_t* flags = shape_.runs ? spelt : f;
+        if (!shape_.runs || points <= sizeof spelt) {
             const uint8_t* const end = data_ + length_;
-            for (uint32_t seen = 0; seen < points;) {
+            for (uint32_t seen = 0; shape_.runs && seen < points;) {
                 if (points - seen >= 8 && end - f >= 8) {
                     uint64_t eight = 0;
                     std::memcpy(&eight, f, 8);
@@ -250,8 +252,8 @@ const int16_t* TTGlyph::Box() const {
             const uint8_t* const dataEnd = data_ + length_;
             AxisWalk<kFlagXShort, kFlagXSameOrPositive> x{.c = data_ + shape_.xAt, .end = dataEnd};
             AxisWalk<kFlagYShort, kFlagYSameOrPositive> y{.c = data_ + shape_.yAt, .end = dataEnd};
-            x.Walk(spelt, points);
-            y.Walk(spelt, points);
+            x.Walk(flags, points);
+            y.Walk(flags, points);
             walk.xLow = x.low, walk.xHigh = x.high, walk.yLow = y.low, walk.yHigh = y.high;
         } else {
             for (uint32_t seen = 0; seen < points;) {

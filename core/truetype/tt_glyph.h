@@ -85,6 +85,7 @@ private:
         int16_t contours = 0;
         uint32_t points = 0;
         uint32_t flagsAt = 0, xAt = 0, yAt = 0;  // where the flags and the coordinates start
+        bool runs = false;                       // whether any flag repeats
         ShapeState boxState = ShapeState::Unknown;
         int16_t box[4] = {};  // xMin, yMin, xMax, yMax of the points
     };

@@ -65,7 +65,8 @@ bool InsidePrefix(const fs::path& hostPath, bool canonical) {
     return !rel.empty() && *rel.begin() != "..";
 }
 
-std::optional<fs::path> Resolve(std::wstring_view name, Intent intent) {
+std::optional<fs::path> Resolve(std::wstring_view name, Intent intent, bool* canonicalOut) {
+    if (canonicalOut) *canonicalOut = false;
     if (name.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
@@ -80,6 +81,7 @@ std::optional<fs::path> Resolve(std::wstring_view name, Intent intent) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
     }
+    if (canonicalOut) *canonicalOut = canonical;
     if (intent == Intent::Read || !InsidePrefix(*host, canonical)) return host;
     if (intent == Intent::Modify && !EntryExists(*host)) return host;
     bool created = false;
@@ -89,7 +91,7 @@ std::optional<fs::path> Resolve(std::wstring_view name, Intent intent) {
     }
     if (!created) return host;
     // Map again: the drive links and folders only now exist.
-    host = prefix::ToHost(name);
+    host = prefix::ToHost(name, canonicalOut);
     if (!host) SetLastError(ERROR_PATH_NOT_FOUND);
     return host;
 }

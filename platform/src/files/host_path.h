@@ -19,7 +19,9 @@ enum class Intent {
 // (ERROR_PATH_NOT_FOUND for an empty or unmappable name, ERROR_INVALID_NAME for wildcards).
 std::optional<std::filesystem::path> ResolveW(LPCWSTR name, Intent intent);
 std::optional<std::filesystem::path> ResolveA(LPCSTR name, Intent intent);
-std::optional<std::filesystem::path> Resolve(std::wstring_view name, Intent intent);
+// canonical (when given) tells whether the path is already the host's canonical path, as
+// prefix::ToHost says.
+std::optional<std::filesystem::path> Resolve(std::wstring_view name, Intent intent, bool* canonical = nullptr);
 
 // True when hostPath lies in the prefix root (or is the root). A canonical path (as ToHost tells)
 // is compared as it stands.

@@ -36,13 +36,14 @@ BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
 
     const std::wstring wideFrom = platform::text::AnsiToWide(from);
     const std::wstring wideTo = platform::text::AnsiToWide(to);
-    auto src = Resolve(wideFrom, Intent::Read);
+    bool srcCanonical = false, dstCanonical = false;
+    auto src = Resolve(wideFrom, Intent::Read, &srcCanonical);
     if (!src) return FALSE;
-    auto dst = Resolve(wideTo, Intent::Read);
+    auto dst = Resolve(wideTo, Intent::Read, &dstCanonical);
     if (!dst) return FALSE;
     struct stat srcSt = {};
     if (lstat(src->c_str(), &srcSt) != 0) return Fail(ErrnoToWin32(errno, *src));
-    if (InsidePrefix(*src) || InsidePrefix(*dst)) {
+    if (InsidePrefix(*src, srcCanonical) || InsidePrefix(*dst, dstCanonical)) {
         src = Resolve(wideFrom, Intent::Modify);
         dst = src ? Resolve(wideTo, Intent::Create) : std::nullopt;
         if (!src || !dst) return FALSE;
