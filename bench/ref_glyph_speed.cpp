@@ -33,11 +33,6 @@ constexpr unsigned kCodeCount = 6400;
 // "細明體", the face of slot 0, in code page 950.
 constexpr const char* kFace = "\xB2\xD3\xA9\xFA\xC5\xE9";
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 bool WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
