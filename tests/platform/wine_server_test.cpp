@@ -110,6 +110,20 @@ TEST(WineServer, WritesIntoAPrefixInUseAreRefusedUntilTheServerEnds) {
         h = CreateFileA(outside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(h, INVALID_HANDLE_VALUE);
         CloseHandle(h);
+        // Where a link leads counts, not the name it is reached by.
+        std::filesystem::create_directories(prefix.root() / "drive_c" / "windows");
+        std::filesystem::create_directories(prefix.root() / "dosdevices");
+        std::filesystem::create_directory_symlink("../drive_c", prefix.root() / "dosdevices" / "c:");
+        std::filesystem::create_directory_symlink("/", prefix.root() / "dosdevices" / "z:");
+        std::filesystem::create_directory_symlink(prefix.root() / "drive_c" / "windows", prefix.scratch() / "in");
+        std::filesystem::create_directory_symlink(prefix.scratch(), prefix.root() / "drive_c" / "out");
+        h = CreateFileA((WindowsPath(prefix.scratch() / "in") + "\\EUDC.TTE").c_str(), GENERIC_WRITE, 0, nullptr,
+                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUSY));
+        h = CreateFileA("C:\\out\\linked.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE);
+        CloseHandle(h);
 
         server.Stop();
         EXPECT_EQ(SetLink("x"), ERROR_SUCCESS) << debian;
