@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -85,64 +86,104 @@ struct BoxWalk {
     }
 };
 
-// One axis of the walk over flags spelt out one per point. A block of eight points that all take
-// one byte on this axis is summed as eight 16-bit lanes at once where the data holds eight more
-// bytes: the positions inside a block stay within 8 * 255 of its start, so while that start is
-// that far inside the 16-bit range the lanes hold the positions themselves, and their extremes
-// are gathered across blocks and reduced once.
-template <uint8_t ShortBit, uint8_t SameBit>
-struct AxisWalk {
-    int32_t at = 0, low = INT32_MAX, high = INT32_MIN;
-    const uint8_t* c;
-    const uint8_t* end;
+// The walk over flags spelt out one per point, both axes at once. A block of eight points that all
+// take one byte on both axes is summed as eight 16-bit lanes per axis, the positions carried from
+// block to block in lanes of their own. Lanes wrap only where the walk leaves the 16-bit range;
+// steps of one byte cannot do that without first passing within 255 of its edge, and such a walk
+// is walked again exactly (NearEdge).
+struct LaneWalk {
+    BoxWalk exact;
 
-    void Step(uint8_t flag) {
-        at += CoordinateDelta(flag, c, ShortBit, SameBit);
-        low = std::min(low, at);
-        high = std::max(high, at);
+    bool NearEdge() const {
+        const auto near = [](int32_t low, int32_t high) { return low < INT16_MIN + 256 || high > INT16_MAX - 256; };
+        return near(exact.xLow, exact.xHigh) || near(exact.yLow, exact.yHigh);
     }
 #if defined(__SSE2__) && defined(__x86_64__)
-    void Walk(const uint8_t* flags, uint32_t points) {
-        constexpr int32_t kReach = 8 * 255;
+    void Walk(const uint8_t* flags, uint32_t points, const uint8_t* end) {
+        constexpr uint64_t kBothShort = (kFlagXShort | kFlagYShort) * kEachByte;
         const __m128i zero = _mm_setzero_si128();
-        __m128i lanesLow = _mm_set1_epi16(INT16_MAX), lanesHigh = _mm_set1_epi16(INT16_MIN);
+        const __m128i xSame = _mm_set1_epi16(kFlagXSameOrPositive), ySame = _mm_set1_epi16(kFlagYSameOrPositive);
+        __m128i xLow = _mm_set1_epi16(INT16_MAX), xHigh = _mm_set1_epi16(INT16_MIN);
+        __m128i yLow = xLow, yHigh = xHigh;
+        // Every lane holds the position before the block while the lanes are in use.
+        __m128i xAt = zero, yAt = zero;
+        bool inLanes = true;
         uint32_t i = 0;
-        for (; i + 8 <= points; i += 8) {
+        while (i + 8 <= points) {
             uint64_t eight = 0;
             std::memcpy(&eight, flags + i, 8);
-            if ((eight & (ShortBit * kEachByte)) != ShortBit * kEachByte || end - c < 8 ||
-                at < INT16_MIN + kReach || at > INT16_MAX - kReach) {
-                for (uint32_t k = 0; k < 8; ++k) Step(flags[i + k]);
+            const uint64_t notShort = ~eight & kBothShort;
+            if (notShort != 0 || end - exact.xs < 8 || end - exact.ys < 8) {
+                if (inLanes) {
+                    exact.x = static_cast<int16_t>(_mm_cvtsi128_si32(xAt));
+                    exact.y = static_cast<int16_t>(_mm_cvtsi128_si32(yAt));
+                }
+                inLanes = false;
+                // Up to the first point that is not short, so that the blocks start again behind it
+                // (a glyph's first point, its absolute start, is seldom short).
+                const uint32_t take = notShort != 0 ? static_cast<uint32_t>(std::countr_zero(notShort)) / 8 + 1 : 8;
+                for (const uint32_t stop = i + take; i < stop; ++i) exact.Step(flags[i]);
                 continue;
             }
-            __m128i v = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(c)), zero);
+            if (!inLanes) {
+                // A position beyond 16 bits is already among the extremes; truncating it does no harm.
+                xAt = _mm_set1_epi16(static_cast<int16_t>(exact.x));
+                yAt = _mm_set1_epi16(static_cast<int16_t>(exact.y));
+            }
+            inLanes = true;
             const __m128i f = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(eight)), zero);
-            const __m128i negative = _mm_cmpeq_epi16(_mm_and_si128(f, _mm_set1_epi16(SameBit)), zero);
-            v = _mm_sub_epi16(_mm_xor_si128(v, negative), negative);
-            v = _mm_add_epi16(v, _mm_slli_si128(v, 2));
-            v = _mm_add_epi16(v, _mm_slli_si128(v, 4));
-            v = _mm_add_epi16(v, _mm_slli_si128(v, 8));
-            // The block's own sums carry the walk on; only the extremes need its start.
-            const __m128i positions = _mm_add_epi16(v, _mm_set1_epi16(static_cast<int16_t>(at)));
-            lanesLow = _mm_min_epi16(lanesLow, positions);
-            lanesHigh = _mm_max_epi16(lanesHigh, positions);
-            at += static_cast<int16_t>(_mm_extract_epi16(v, 7));
-            c += 8;
+            const __m128i xNegative = _mm_cmpeq_epi16(_mm_and_si128(f, xSame), zero);
+            const __m128i yNegative = _mm_cmpeq_epi16(_mm_and_si128(f, ySame), zero);
+            __m128i x = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.xs)), zero);
+            __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.ys)), zero);
+            x = _mm_sub_epi16(_mm_xor_si128(x, xNegative), xNegative);
+            y = _mm_sub_epi16(_mm_xor_si128(y, yNegative), yNegative);
+            x = _mm_add_epi16(x, _mm_slli_si128(x, 2));
+            y = _mm_add_epi16(y, _mm_slli_si128(y, 2));
+            x = _mm_add_epi16(x, _mm_slli_si128(x, 4));
+            y = _mm_add_epi16(y, _mm_slli_si128(y, 4));
+            x = _mm_add_epi16(x, _mm_slli_si128(x, 8));
+            y = _mm_add_epi16(y, _mm_slli_si128(y, 8));
+            x = _mm_add_epi16(x, xAt);
+            y = _mm_add_epi16(y, yAt);
+            xLow = _mm_min_epi16(xLow, x);
+            xHigh = _mm_max_epi16(xHigh, x);
+            yLow = _mm_min_epi16(yLow, y);
+            yHigh = _mm_max_epi16(yHigh, y);
+            xAt = _mm_shuffle_epi32(_mm_shufflehi_epi16(x, 0xFF), 0xFF);
+            yAt = _mm_shuffle_epi32(_mm_shufflehi_epi16(y, 0xFF), 0xFF);
+            exact.xs += 8;
+            exact.ys += 8;
+            i += 8;
         }
-        for (; i < points; ++i) Step(flags[i]);
-        lanesLow = _mm_min_epi16(lanesLow, _mm_shuffle_epi32(lanesLow, 0x4E));
-        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shuffle_epi32(lanesHigh, 0x4E));
-        lanesLow = _mm_min_epi16(lanesLow, _mm_shuffle_epi32(lanesLow, 0xB1));
-        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shuffle_epi32(lanesHigh, 0xB1));
-        lanesLow = _mm_min_epi16(lanesLow, _mm_shufflelo_epi16(lanesLow, 0xB1));
-        lanesHigh = _mm_max_epi16(lanesHigh, _mm_shufflelo_epi16(lanesHigh, 0xB1));
-        // Lanes never used keep the extremes of the 16-bit range, which lie beyond any kept position.
-        low = std::min<int32_t>(low, static_cast<int16_t>(_mm_cvtsi128_si32(lanesLow)));
-        high = std::max<int32_t>(high, static_cast<int16_t>(_mm_cvtsi128_si32(lanesHigh)));
+        if (inLanes) {
+            exact.x = static_cast<int16_t>(_mm_cvtsi128_si32(xAt));
+            exact.y = static_cast<int16_t>(_mm_cvtsi128_si32(yAt));
+        }
+        for (; i < points; ++i) exact.Step(flags[i]);
+        // Lanes never used keep the far ends of the 16-bit range, which lose to any position walked.
+        exact.xLow = std::min(exact.xLow, Lowest(xLow));
+        exact.xHigh = std::max(exact.xHigh, Highest(xHigh));
+        exact.yLow = std::min(exact.yLow, Lowest(yLow));
+        exact.yHigh = std::max(exact.yHigh, Highest(yHigh));
+    }
+
+private:
+    static int32_t Lowest(__m128i v) {
+        v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+        v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+        v = _mm_min_epi16(v, _mm_shufflelo_epi16(v, 0xB1));
+        return static_cast<int16_t>(_mm_cvtsi128_si32(v));
+    }
+    static int32_t Highest(__m128i v) {
+        v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0x4E));
+        v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0xB1));
+        v = _mm_max_epi16(v, _mm_shufflelo_epi16(v, 0xB1));
+        return static_cast<int16_t>(_mm_cvtsi128_si32(v));
     }
 #else
-    void Walk(const uint8_t* flags, uint32_t points) {
-        for (uint32_t i = 0; i < points; ++i) Step(flags[i]);
+    void Walk(const uint8_t* flags, uint32_t points, const uint8_t*) {
+        for (uint32_t i = 0; i < points; ++i) exact.Step(flags[i]);
     }
 #endif
 };
@@ -221,16 +262,16 @@ const int16_t* TTGlyph::Box() const {
     const Shape* shape = CheckedShape();
     if (!shape || shape->points == 0) return nullptr;
     if (shape_.boxState == ShapeState::Unknown) {
-        // Both axes in one walk over the flags. At most 65535 steps of at most 32768 each: the sums
-        // stay inside 32 bits, and a point beyond 16 bits shows in the extremes. Parse measured the
-        // walk, so it stays inside the data.
+        // The exact walk (BoxWalk) takes both axes at once: at most 65535 steps of at most 32768
+        // each, so the sums stay inside 32 bits and a point beyond 16 bits shows in the extremes.
+        // Parse measured the walk, so it stays inside the data.
         BoxWalk walk{.xs = data_ + shape_.xAt, .ys = data_ + shape_.yAt};
         const uint8_t* f = data_ + shape_.flagsAt;
         const uint32_t points = shape_.points;
         // Flags spelt out one per point (as they stand when none repeats, else first on the
         // stack when they fit there), so that the walk over the points carries no run bookkeeping.
         uint8_t spelt[512];
-        const uint8_t* flags = shape_.runs ? spelt : f;
+        bool exact = false;
         if (!shape_.runs || points <= sizeof spelt) {
             const uint8_t* const end = data_ + length_;
             for (uint32_t seen = 0; shape_.runs && seen < points;) {
@@ -249,13 +290,15 @@ const int16_t* TTGlyph::Box() const {
                 std::memset(spelt + seen, flag, times);
                 seen += times;
             }
-            const uint8_t* const dataEnd = data_ + length_;
-            AxisWalk<kFlagXShort, kFlagXSameOrPositive> x{.c = data_ + shape_.xAt, .end = dataEnd};
-            AxisWalk<kFlagYShort, kFlagYSameOrPositive> y{.c = data_ + shape_.yAt, .end = dataEnd};
-            x.Walk(flags, points);
-            y.Walk(flags, points);
-            walk.xLow = x.low, walk.xHigh = x.high, walk.yLow = y.low, walk.yHigh = y.high;
-        } else {
+            const uint8_t* flags = shape_.runs ? spelt : data_ + shape_.flagsAt;
+            LaneWalk lanes{.exact = walk};
+            lanes.Walk(flags, points, end);
+            walk = lanes.exact;
+            exact = !lanes.NearEdge();
+            f = data_ + shape_.flagsAt;
+        }
+        if (!exact) {
+            walk = BoxWalk{.xs = data_ + shape_.xAt, .ys = data_ + shape_.yAt};
             for (uint32_t seen = 0; seen < points;) {
                 const uint8_t flag = *f++;
                 uint32_t times = 1;

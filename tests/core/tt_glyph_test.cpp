@@ -322,14 +322,16 @@ TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
 TEST(TTGlyph, PointsBeyondSixteenBitsHaveNoBox) {
     for (const int start : {28000, -28000, 32000, -32000}) {
         SCOPED_TRACE(start);
-        // One contour of 40 points: x starts as a long coordinate and then steps 255 outwards, y stays.
+        // One contour of 40 points: x starts as a long coordinate and then steps 255 outwards; y
+        // stays, in one-byte steps of 0 after its first point.
         std::string data(10, '\0');
         testsupport::Put16(data, 0, 1);
         data += std::string{0, 39, 0, 0};  // last point 39, no instructions
         data += static_cast<char>(0x21);
-        data += std::string(39, static_cast<char>(start > 0 ? 0x33 : 0x23));
+        data += std::string(39, static_cast<char>(start > 0 ? 0x37 : 0x27));
         data += std::string{static_cast<char>((start >> 8) & 0xFF), static_cast<char>(start & 0xFF)};
         data += std::string(39, static_cast<char>(255));
+        data += std::string(39, '\0');
         TTGlyph g = GlyphFrom(data);
         EXPECT_FALSE(g.HasTrueBoundingBox());
         EXPECT_FALSE(g.FixBoundingBox());
