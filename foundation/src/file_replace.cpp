@@ -7,13 +7,15 @@
 DWORD ReplaceFileContent(const char* path, const void* data, std::uint32_t length) {
     if (!path || !*path || (!data && length > 0)) return ERROR_INVALID_PARAMETER;
     const std::string sibling = std::string(path) + ".eudc-new";
-    HANDLE h = CreateFileA(sibling.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(sibling.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     DWORD error = ERROR_SUCCESS;
     DWORD written = 0;
     if (length > 0 && (!WriteFile(h, data, length, &written, nullptr) || written != length))
         error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
-    // One sync, of the finished file, before it takes the name.
+    // The data went to the disk as it was written; the sync makes the file itself (its length and
+    // blocks) durable before it takes the name.
     if (error == ERROR_SUCCESS && !FlushFileBuffers(h)) error = GetLastError();
     if (!CloseHandle(h) && error == ERROR_SUCCESS) error = GetLastError();
     if (error == ERROR_SUCCESS &&

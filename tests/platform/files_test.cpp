@@ -244,6 +244,26 @@ TEST(FilesTest, WritingPastTheEndFillsTheGapWithZerosAndSetEndOfFileCuts) {
     CloseHandle(h);
 }
 
+// A write-through write goes to the disk in pieces: every piece must land in its place, behind
+// whatever the file pointer had passed, and the pointer ends behind the last one.
+TEST(FilesTest, WriteThroughPutsEveryPieceInItsPlace) {
+    TempPrefix prefix;
+    const fs::path host = prefix.scratch() / "through.bin";
+    HANDLE h = CreateFileA(WindowsPath(host).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::string big(700 * 1024 + 3, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 / 7);
+    ASSERT_TRUE(WriteAll(h, "head"));
+    ASSERT_TRUE(WriteAll(h, big));
+    EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 4 + big.size());
+    EXPECT_EQ(SetFilePointer(h, 1, nullptr, FILE_BEGIN), 1u);
+    ASSERT_TRUE(WriteAll(h, "EA"));
+    EXPECT_TRUE(FlushFileBuffers(h));
+    EXPECT_TRUE(CloseHandle(h));
+    EXPECT_EQ(ReadFileBytes(host), "hEAd" + big);
+}
+
 TEST(FilesTest, BadHandlesFailWithInvalidHandle) {
     TempPrefix prefix;
     int notAHandle = 0;

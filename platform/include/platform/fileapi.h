@@ -21,6 +21,9 @@
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020u
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100u
+// WriteFile through such a handle returns once the data is on the disk; a large write starts
+// going to the disk while its later parts are still being written.
+#define FILE_FLAG_WRITE_THROUGH 0x80000000u
 
 #define FILE_BEGIN 0u
 #define FILE_CURRENT 1u

@@ -105,7 +105,7 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         if (rc != 0) return FailHandle(ErrnoToWin32(errno, *host), fd);
     }
 
-    HANDLE h = platform::handles::Register(std::make_shared<FileObject>(fd, wantRead, wantWrite));
+    HANDLE h = platform::handles::Register(std::make_shared<FileObject>(fd, wantRead, wantWrite, (attributes & FILE_FLAG_WRITE_THROUGH) != 0));
     SetLastError(existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                          : ERROR_SUCCESS);
     return h;

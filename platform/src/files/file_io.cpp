@@ -1,6 +1,8 @@
 // Reading, writing and positioning through a file handle.
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,51 @@ using namespace platform::files;
 namespace {
 
 DWORD HostError(int error) { return ErrnoToWin32(error, std::filesystem::path()); }
+
+// Writes the whole buffer at the descriptor's position; false with errno set when the host
+// refuses, with *done the bytes that went in.
+bool WriteAll(int fd, const char* in, DWORD count, DWORD* done) {
+    while (*done < count) {
+        const ssize_t n = ::write(fd, in + *done, count - *done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        *done += static_cast<DWORD>(n);
+    }
+    return true;
+}
+
+// A write-through write goes in pieces, each sent on to the disk as soon as it is in, so that
+// the disk works while the rest is still being copied; it returns once all of it is on the disk.
+bool WriteThrough(int fd, const char* in, DWORD count, DWORD* done) {
+    constexpr DWORD kPiece = 256 * 1024;
+    const off_t start = ::lseek(fd, 0, SEEK_CUR);
+    // A descriptor without a position (or a file system without ranges) is synced whole.
+    bool ranges = start >= 0;
+    while (*done < count) {
+        const DWORD from = *done;
+        const DWORD piece = std::min(kPiece, count - from);
+        DWORD wrote = 0;
+        if (!WriteAll(fd, in + from, piece, &wrote)) {
+            *done += wrote;
+            return false;
+        }
+        *done += wrote;
+        if (wrote < piece) break;
+        if (ranges && sync_file_range(fd, start + from, piece, SYNC_FILE_RANGE_WRITE) != 0) {
+            if (errno == EIO) return false;
+            ranges = false;
+        }
+    }
+    if (ranges) {
+        constexpr unsigned kWait = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+        if (sync_file_range(fd, start, *done, kWait) == 0) return true;
+        if (errno == EIO) return false;
+    }
+    return fdatasync(fd) == 0 || errno == EINVAL;
+}
 
 }  // namespace
 
@@ -53,17 +100,9 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPVO
     if (platform::faults::Hit(platform::testing::FaultKind::Write)) return Fail(ERROR_DISK_FULL);
     const auto* in = static_cast<const char*>(buffer);
     DWORD done = 0;
-    while (done < toWrite) {
-        const ssize_t n = ::write(f->fd(), in + done, toWrite - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (written) *written = done;
-            return Fail(HostError(errno));
-        }
-        if (n == 0) break;
-        done += static_cast<DWORD>(n);
-    }
+    const bool ok = f->writeThrough() ? WriteThrough(f->fd(), in, toWrite, &done) : WriteAll(f->fd(), in, toWrite, &done);
     if (written) *written = done;
+    if (!ok) return Fail(HostError(errno));
     if (done < toWrite) return Fail(ERROR_DISK_FULL);
     return TRUE;
 }
