@@ -120,9 +120,12 @@ std::uint32_t HMemFile::Write(const void* buffer, std::uint32_t count) {
     if (!buffer && count > 0) return 0;
     const std::uint64_t end = static_cast<std::uint64_t>(position_) + count;
     if (end > UINT32_MAX) return 0;
-    // A write past the end first extends the content, filling any gap with zeros.
+    // A write past the end first extends the content, filling any gap with zeros; what the
+    // write itself covers is not cleared first.
     if (static_cast<std::int64_t>(length_) - position_ < static_cast<std::int64_t>(count)) {
-        if (!SetLength(static_cast<std::uint32_t>(end))) return 0;
+        if (!Reserve(end)) return 0;
+        if (position_ > length_) std::memset(data_ + length_, 0, position_ - length_);
+        length_ = static_cast<std::uint32_t>(end);
     }
     if (count > 0) std::memcpy(data_ + position_, buffer, count);
     position_ = static_cast<std::uint32_t>(end);

@@ -277,7 +277,8 @@ TEST(TTGlyph, ContourInfoAndBoxOfLongGlyphsWithAndWithoutRepeatRuns) {
     const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     // Coordinates turned back at 20000, and at the very edge of the 16-bit range.
     for (const auto& [n, limit] : std::vector<std::pair<int, int>>{
-             {7, 20000}, {8, 20000}, {9, 20000}, {23, 20000}, {64, 20000}, {129, 20000}, {600, 20000}, {300, 32767}}) {
+             {7, 20000}, {8, 20000}, {9, 20000}, {23, 20000}, {64, 20000}, {129, 20000}, {600, 20000}, {4100, 20000},
+             {300, 32767}}) {
         FontContour contour;
         int x = 0, y = 0, xMin = INT32_MAX, xMax = INT32_MIN, yMin = INT32_MAX, yMax = INT32_MIN;
         int steps[2] = {0, 0};

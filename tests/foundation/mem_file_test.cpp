@@ -44,6 +44,11 @@ TEST(MemFileTest, WritePastTheEndFillsTheGapWithZeros) {
     f.SeekToBegin();
     ASSERT_EQ(f.Write("X", 1), 1u);
     EXPECT_EQ(Content(f), std::string("Xb\0\0\0cd", 7));
+    // A gap over bytes that a cut left behind in the block is zeros too.
+    ASSERT_TRUE(f.SetLength(1));
+    EXPECT_EQ(f.Seek(3, HBaseFile::kBegin), 3u);
+    ASSERT_EQ(f.Write("Z", 1), 1u);
+    EXPECT_EQ(Content(f), std::string("X\0\0Z", 4));
 }
 
 TEST(MemFileTest, ReadAtOrBeyondTheEndGivesNothing) {
