@@ -134,87 +134,77 @@ struct LaneWalk {
         return near(exact.xLow, exact.xHigh) || near(exact.yLow, exact.yHigh);
     }
 #if defined(__SSE2__) && defined(__x86_64__)
+    // Points go into the lanes as pairs, x in the low and y in the high 16 bits of a 32-bit lane:
+    // four points a register, two registers a block.
     void Walk(const uint8_t* flags, uint32_t points, const uint8_t* end) {
         constexpr uint64_t kBothShort = (kFlagXShort | kFlagYShort) * kEachByte;
         const __m128i zero = _mm_setzero_si128();
-        const __m128i xSame = _mm_set1_epi16(kFlagXSameOrPositive), ySame = _mm_set1_epi16(kFlagYSameOrPositive);
-        __m128i xLow = _mm_set1_epi16(INT16_MAX), xHigh = _mm_set1_epi16(INT16_MIN);
-        __m128i yLow = xLow, yHigh = xHigh;
-        // Every lane holds the position before the block while the lanes are in use.
-        __m128i xAt = zero, yAt = zero;
-        bool inLanes = true;
+        const __m128i same = _mm_set1_epi32(kFlagXSameOrPositive | (kFlagYSameOrPositive << 16));
+        __m128i low = _mm_set1_epi16(INT16_MAX), high = _mm_set1_epi16(INT16_MIN);
         uint32_t i = 0;
-        while (i + 8 <= points) {
-            uint64_t eight = 0;
+        const auto blockOfShorts = [&](uint64_t& eight) {
+            if (i + 8 > points) return false;
             std::memcpy(&eight, flags + i, 8);
-            const uint64_t notShort = ~eight & kBothShort;
-            if (notShort != 0 || end - exact.xs < 8 || end - exact.ys < 8) {
-                if (inLanes) {
-                    exact.x = static_cast<int16_t>(_mm_cvtsi128_si32(xAt));
-                    exact.y = static_cast<int16_t>(_mm_cvtsi128_si32(yAt));
-                }
-                inLanes = false;
+            return (~eight & kBothShort) == 0 && end - exact.xs >= 8 && end - exact.ys >= 8;
+        };
+        while (i < points) {
+            uint64_t eight = 0;
+            if (!blockOfShorts(eight)) {
                 // Up to the first point that is not short, so that the blocks start again behind it
                 // (a glyph's first point, its absolute start, is seldom short).
-                const uint32_t take = notShort != 0 ? static_cast<uint32_t>(std::countr_zero(notShort)) / 8 + 1 : 8;
+                const uint64_t notShort = ~eight & kBothShort;
+                const uint32_t take = i + 8 <= points && notShort != 0
+                                          ? static_cast<uint32_t>(std::countr_zero(notShort)) / 8 + 1
+                                          : std::min<uint32_t>(8, points - i);
                 for (const uint32_t stop = i + take; i < stop; ++i) exact.Step(flags[i]);
                 continue;
             }
-            if (!inLanes) {
-                // A position beyond 16 bits is already among the extremes; truncating it does no harm.
-                xAt = _mm_set1_epi16(static_cast<int16_t>(exact.x));
-                yAt = _mm_set1_epi16(static_cast<int16_t>(exact.y));
-            }
-            inLanes = true;
-            const __m128i f = _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(eight)), zero);
-            const __m128i xNegative = _mm_cmpeq_epi16(_mm_and_si128(f, xSame), zero);
-            const __m128i yNegative = _mm_cmpeq_epi16(_mm_and_si128(f, ySame), zero);
-            __m128i x = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.xs)), zero);
-            __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.ys)), zero);
-            x = _mm_sub_epi16(_mm_xor_si128(x, xNegative), xNegative);
-            y = _mm_sub_epi16(_mm_xor_si128(y, yNegative), yNegative);
-            x = _mm_add_epi16(x, _mm_slli_si128(x, 2));
-            y = _mm_add_epi16(y, _mm_slli_si128(y, 2));
-            x = _mm_add_epi16(x, _mm_slli_si128(x, 4));
-            y = _mm_add_epi16(y, _mm_slli_si128(y, 4));
-            x = _mm_add_epi16(x, _mm_slli_si128(x, 8));
-            y = _mm_add_epi16(y, _mm_slli_si128(y, 8));
-            x = _mm_add_epi16(x, xAt);
-            y = _mm_add_epi16(y, yAt);
-            xLow = _mm_min_epi16(xLow, x);
-            xHigh = _mm_max_epi16(xHigh, x);
-            yLow = _mm_min_epi16(yLow, y);
-            yHigh = _mm_max_epi16(yHigh, y);
-            xAt = _mm_shuffle_epi32(_mm_shufflehi_epi16(x, 0xFF), 0xFF);
-            yAt = _mm_shuffle_epi32(_mm_shufflehi_epi16(y, 0xFF), 0xFF);
-            exact.xs += 8;
-            exact.ys += 8;
-            i += 8;
+            // The position before the block in every pair. One beyond 16 bits is already among the
+            // extremes; truncating it does no harm.
+            __m128i at = _mm_set1_epi32(static_cast<int>(static_cast<uint16_t>(exact.x) |
+                                                         static_cast<uint32_t>(static_cast<uint16_t>(exact.y)) << 16));
+            const uint8_t* xs = exact.xs;
+            const uint8_t* ys = exact.ys;
+            do {
+                const __m128i f = _mm_cvtsi64_si128(static_cast<long long>(eight));
+                const __m128i twice = _mm_unpacklo_epi8(f, f);
+                const __m128i negativeLow = _mm_cmpeq_epi16(_mm_and_si128(_mm_unpacklo_epi8(twice, zero), same), zero);
+                const __m128i negativeHigh = _mm_cmpeq_epi16(_mm_and_si128(_mm_unpackhi_epi8(twice, zero), same), zero);
+                const __m128i bytes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(xs)),
+                                                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(ys)));
+                __m128i first = _mm_unpacklo_epi8(bytes, zero), second = _mm_unpackhi_epi8(bytes, zero);
+                first = _mm_sub_epi16(_mm_xor_si128(first, negativeLow), negativeLow);
+                second = _mm_sub_epi16(_mm_xor_si128(second, negativeHigh), negativeHigh);
+                first = _mm_add_epi16(first, _mm_slli_si128(first, 4));
+                second = _mm_add_epi16(second, _mm_slli_si128(second, 4));
+                first = _mm_add_epi16(first, _mm_slli_si128(first, 8));
+                second = _mm_add_epi16(second, _mm_slli_si128(second, 8));
+                first = _mm_add_epi16(first, at);
+                second = _mm_add_epi16(second, _mm_shuffle_epi32(first, 0xFF));
+                low = _mm_min_epi16(low, _mm_min_epi16(first, second));
+                high = _mm_max_epi16(high, _mm_max_epi16(first, second));
+                at = _mm_shuffle_epi32(second, 0xFF);
+                xs += 8;
+                ys += 8;
+                exact.xs = xs;
+                exact.ys = ys;
+                i += 8;
+            } while (blockOfShorts(eight));
+            const auto pair = static_cast<uint32_t>(_mm_cvtsi128_si32(at));
+            exact.x = static_cast<int16_t>(pair & 0xFFFF);
+            exact.y = static_cast<int16_t>(pair >> 16);
         }
-        if (inLanes) {
-            exact.x = static_cast<int16_t>(_mm_cvtsi128_si32(xAt));
-            exact.y = static_cast<int16_t>(_mm_cvtsi128_si32(yAt));
-        }
-        for (; i < points; ++i) exact.Step(flags[i]);
         // Lanes never used keep the far ends of the 16-bit range, which lose to any position walked.
-        exact.xLow = std::min(exact.xLow, Lowest(xLow));
-        exact.xHigh = std::max(exact.xHigh, Highest(xHigh));
-        exact.yLow = std::min(exact.yLow, Lowest(yLow));
-        exact.yHigh = std::max(exact.yHigh, Highest(yHigh));
-    }
-
-private:
-    static int32_t Lowest(__m128i v) {
-        v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0x4E));
-        v = _mm_min_epi16(v, _mm_shuffle_epi32(v, 0xB1));
-        v = _mm_min_epi16(v, _mm_shufflelo_epi16(v, 0xB1));
-        return static_cast<int16_t>(_mm_cvtsi128_si32(v));
-    }
-    static int32_t Highest(__m128i v) {
-        v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0x4E));
-        v = _mm_max_epi16(v, _mm_shuffle_epi32(v, 0xB1));
-        v = _mm_max_epi16(v, _mm_shufflelo_epi16(v, 0xB1));
-        return static_cast<int16_t>(_mm_cvtsi128_si32(v));
+        low = _mm_min_epi16(low, _mm_shuffle_epi32(low, 0x4E));
+        high = _mm_max_epi16(high, _mm_shuffle_epi32(high, 0x4E));
+        low = _mm_min_epi16(low, _mm_shuffle_epi32(low, 0xB1));
+        high = _mm_max_epi16(high, _mm_shuffle_epi32(high, 0xB1));
+        const auto lows = static_cast<uint32_t>(_mm_cvtsi128_si32(low));
+        const auto highs = static_cast<uint32_t>(_mm_cvtsi128_si32(high));
+        exact.xLow = std::min<int32_t>(exact.xLow, static_cast<int16_t>(lows & 0xFFFF));
+        exact.yLow = std::min<int32_t>(exact.yLow, static_cast<int16_t>(lows >> 16));
+        exact.xHigh = std::max<int32_t>(exact.xHigh, static_cast<int16_t>(highs & 0xFFFF));
+        exact.yHigh = std::max<int32_t>(exact.yHigh, static_cast<int16_t>(highs >> 16));
     }
 #else
     void Walk(const uint8_t* flags, uint32_t points, const uint8_t*) {
