@@ -35,7 +35,7 @@ constexpr uint32_t kEntrySize = 16;
 constexpr uint64_t kMaxFileLength = INT32_MAX;
 constexpr uint32_t kSfntVersionTrueType = 0x00010000;
 constexpr uint32_t kSfntVersionApple = 0x74727565;  // 'true'
-constexpr uint32_t kReadAheadSize = 64 * 1024;
+constexpr uint32_t kReadAheadSize = 256 * 1024;
 constexpr uint32_t kHeadAdjustmentAt = 8;
 
 // Fields read at fixed places; each table is checked to hold them before use.
