@@ -86,7 +86,8 @@ uint64_t CountSixteens(const uint8_t*& f, uint32_t& seen, uint64_t blocks) {
         yTotal = _mm_add_epi64(yTotal, _mm_sad_epu8(yBytes, zero));
     }
     const auto sum = [](__m128i v) {
-        return static_cast<uint64_t>(_mm_cvtsi128_si64(v)) + static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
+        const auto upper = static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(v, v)));
+        return static_cast<uint64_t>(_mm_cvtsi128_si64(v)) + upper;
     };
     return sum(xTotal) | (sum(yTotal) << 32);
 }
@@ -247,7 +248,8 @@ bool TTGlyph::Parse(const uint8_t* data, uint32_t length, Shape& shape) {
         // Most glyphs have runs of single flags: sixteen, then eight of them at a time, for as many
         // blocks as both the points and the data still hold.
 #if defined(__SSE2__) && defined(__x86_64__)
-        bytes += CountSixteens(f, seen, std::min<uint64_t>((count - seen) / 16, static_cast<uint64_t>(flagsEnd - f) / 16));
+        const uint64_t sixteens = std::min<uint64_t>((count - seen) / 16, static_cast<uint64_t>(flagsEnd - f) / 16);
+        bytes += CountSixteens(f, seen, sixteens);
 #endif
         CoordinateCount counted;
         uint64_t blocks = std::min<uint64_t>((count - seen) / 8, static_cast<uint64_t>(flagsEnd - f) / 8);

@@ -107,7 +107,8 @@ EUDC_FUZZ_TARGET(glyph_record, Seeds) {
     if (points > 0) {
         const std::optional<std::vector<int>> plain = PlainBox(glyph.Data(), glyph.Length());
         FUZZ_CHECK(plain.has_value());
-        const bool fits = std::all_of(plain->begin(), plain->end(), [](int v) { return v >= INT16_MIN && v <= INT16_MAX; });
+        const bool fits =
+            std::all_of(plain->begin(), plain->end(), [](int v) { return v >= INT16_MIN && v <= INT16_MAX; });
         TTGlyph boxed = glyph;
         FUZZ_CHECK(boxed.FixBoundingBox() == fits);
         int16_t fixed[4];

@@ -105,7 +105,8 @@ HANDLE CreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
         if (rc != 0) return FailHandle(ErrnoToWin32(errno, *host), fd);
     }
 
-    HANDLE h = platform::handles::Register(std::make_shared<FileObject>(fd, wantRead, wantWrite, (attributes & FILE_FLAG_WRITE_THROUGH) != 0));
+    const bool writeThrough = (attributes & FILE_FLAG_WRITE_THROUGH) != 0;
+    HANDLE h = platform::handles::Register(std::make_shared<FileObject>(fd, wantRead, wantWrite, writeThrough));
     SetLastError(existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS) ? ERROR_ALREADY_EXISTS
                                                                                          : ERROR_SUCCESS);
     return h;

@@ -100,7 +100,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPVO
     if (platform::faults::Hit(platform::testing::FaultKind::Write)) return Fail(ERROR_DISK_FULL);
     const auto* in = static_cast<const char*>(buffer);
     DWORD done = 0;
-    const bool ok = f->writeThrough() ? WriteThrough(f->fd(), in, toWrite, &done) : WriteAll(f->fd(), in, toWrite, &done);
+    const bool ok =
+        f->writeThrough() ? WriteThrough(f->fd(), in, toWrite, &done) : WriteAll(f->fd(), in, toWrite, &done);
     if (written) *written = done;
     if (!ok) return Fail(HostError(errno));
     if (done < toWrite) return Fail(ERROR_DISK_FULL);
