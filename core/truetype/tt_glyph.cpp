@@ -123,10 +123,10 @@ struct BoxWalk {
 };
 
 // The walk over flags spelt out one per point, both axes at once. A block of eight points that all
-// take one byte on both axes is summed as eight 16-bit lanes per axis, the positions carried from
-// block to block in lanes of their own. Lanes wrap only where the walk leaves the 16-bit range;
-// steps of one byte cannot do that without first passing within 255 of its edge, and such a walk
-// is walked again exactly (NearEdge).
+// take one byte on both axes is summed in 16-bit lanes, the position reached carried on to the next
+// block in lanes of its own. Lanes wrap only where the walk leaves the 16-bit range; steps of one
+// byte cannot do that without first passing within 255 of its edge, and such a walk is walked
+// again exactly (NearEdge).
 struct LaneWalk {
     BoxWalk exact;
 
@@ -164,15 +164,13 @@ struct LaneWalk {
             // extremes; truncating it does no harm.
             __m128i at = _mm_set1_epi32(static_cast<int>(static_cast<uint16_t>(exact.x) |
                                                          static_cast<uint32_t>(static_cast<uint16_t>(exact.y)) << 16));
-            const uint8_t* xs = exact.xs;
-            const uint8_t* ys = exact.ys;
             do {
                 const __m128i f = _mm_cvtsi64_si128(static_cast<long long>(eight));
                 const __m128i twice = _mm_unpacklo_epi8(f, f);
                 const __m128i negativeLow = _mm_cmpeq_epi16(_mm_and_si128(_mm_unpacklo_epi8(twice, zero), same), zero);
                 const __m128i negativeHigh = _mm_cmpeq_epi16(_mm_and_si128(_mm_unpackhi_epi8(twice, zero), same), zero);
-                const __m128i bytes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(xs)),
-                                                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(ys)));
+                const __m128i bytes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.xs)),
+                                                        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(exact.ys)));
                 __m128i first = _mm_unpacklo_epi8(bytes, zero), second = _mm_unpackhi_epi8(bytes, zero);
                 first = _mm_sub_epi16(_mm_xor_si128(first, negativeLow), negativeLow);
                 second = _mm_sub_epi16(_mm_xor_si128(second, negativeHigh), negativeHigh);
@@ -185,10 +183,8 @@ struct LaneWalk {
                 low = _mm_min_epi16(low, _mm_min_epi16(first, second));
                 high = _mm_max_epi16(high, _mm_max_epi16(first, second));
                 at = _mm_shuffle_epi32(second, 0xFF);
-                xs += 8;
-                ys += 8;
-                exact.xs = xs;
-                exact.ys = ys;
+                exact.xs += 8;
+                exact.ys += 8;
                 i += 8;
             } while (blockOfShorts(eight));
             const auto pair = static_cast<uint32_t>(_mm_cvtsi128_si32(at));
@@ -325,10 +321,10 @@ const int16_t* TTGlyph::Box() const {
             lanes.Walk(flags, points, end);
             walk = lanes.exact;
             exact = !lanes.NearEdge();
-            f = data_ + shape_.flagsAt;
         }
         if (!exact) {
             walk = BoxWalk{.xs = data_ + shape_.xAt, .ys = data_ + shape_.yAt};
+            f = data_ + shape_.flagsAt;
             for (uint32_t seen = 0; seen < points;) {
                 const uint8_t flag = *f++;
                 uint32_t times = 1;
