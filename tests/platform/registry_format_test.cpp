@@ -238,15 +238,31 @@ TEST(RegistryFormat, MutatedFilesNeverBreakTheReader) {
 }
 
 // Files that once came back different after a save and a load: a key that names one value twice
-// in a file without a final line break, and a key implied in one letter case before its own
-// section in another.
+// in a file without a final line break, a key implied in one letter case before its own section
+// in another, two sections that spell their implied parent differently (the later one sorts
+// first), and an emptied parent section that is no longer written above a child spelling it
+// the old way.
 TEST(RegistryFormat, SaveAndLoadGiveBackWhatWasRead) {
     const std::string header = "WINE REGISTRY Version 2\n";
-    for (const std::string& body : {std::string("\n[K] 0\n\"a\"=dword:00000001\n\"b\"=dword:00000002\n\"a\"=dword:00000003"),
-                                    std::string("\n[A\\\\c] 0\n\"x\"=\"1\"\n\n[a] 0\n\"v\"=\"2\"\n")}) {
-        SCOPED_TRACE(body);
-        auto hive = ParseHive(header + body);
+    const struct {
+        std::string body;
+        const wchar_t* emptied;  // a key whose section is changed to nothing before the save
+    } cases[] = {
+        {"\n[K] 0\n\"a\"=dword:00000001\n\"b\"=dword:00000002\n\"a\"=dword:00000003", nullptr},
+        {"\n[A\\\\c] 0\n\"x\"=\"1\"\n\n[a] 0\n\"v\"=\"2\"\n", nullptr},
+        {"\n[P\\\\Ab\\\\Ss] 4\n\n[P\\\\AB\\\\S] 0\n", nullptr},
+        {"\n[A\\\\c] 0\n\"x\"=\"1\"\n\n[a] 0\n\"v\"=\"2\"\n", L"A"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        auto hive = ParseHive(header + c.body);
         ASSERT_TRUE(hive);
+        if (c.emptied) {
+            Key* key = hive->root.FindSubkey(c.emptied);
+            ASSERT_TRUE(key);
+            key->values.clear();
+            key->Touch(key->modified);
+        }
         const std::string once = Serialize(*hive).text;
         auto again = ParseHive(once);
         ASSERT_TRUE(again) << once;

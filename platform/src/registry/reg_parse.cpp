@@ -16,6 +16,14 @@ int HexDigit(char c) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// Keys are at most kMaxKeyDepth levels deep, so the recursion is bounded.
+void MarkSectionsDirty(Key& key) {
+    for (auto& child : key.subkeys) {
+        if (!child->raw.empty()) child->dirty = true;
+        MarkSectionsDirty(*child);
+    }
+}
+
 class Parser {
 public:
     Parser(std::string_view text, ParseError* error) : text_(text), error_(error) {}
@@ -185,6 +193,9 @@ bool Parser::ParseKeyHeader() {
     size_t depth = 0;
     size_t i = 0;
     std::wstring_view last;
+    // A section that spells a parent in another letter case is written anew under the parent's
+    // spelling: copied as read, it would give the parent its spelling when the file is read back.
+    bool respelled = false;
     while (!path.empty() && i <= path.size()) {
         size_t j = path.find(L'\\', i);
         if (j == std::wstring::npos) j = path.size();
@@ -194,14 +205,19 @@ bool Parser::ParseKeyHeader() {
         last = std::wstring_view(path).substr(i, j - i);
         key = key->GetOrAddSubkey(last, &created);
         if (created) key->modified = modified;
+        else if (j < path.size() && key->name != last) respelled = true;
         i = j + 1;
     }
     // A second section for the same key is merged into it; the key is then written anew.
     currentRepeated_ = !key->raw.empty();
-    if (currentRepeated_) key->dirty = true;
+    if (currentRepeated_ || respelled) key->dirty = true;
     // A key only implied so far (by a subkey's path, perhaps in another letter case) takes the
-    // spelling of its own section, so that the file reads back the same after it is written.
-    else if (key != &hive_->root) key->name.assign(last);
+    // spelling of its own section, so that the file reads back the same after it is written;
+    // the sections read below it spelled it the old way and are written anew.
+    if (!currentRepeated_ && key != &hive_->root && key->name != last) {
+        key->name.assign(last);
+        MarkSectionsDirty(*key);
+    }
     if (key != &hive_->root || seconds) key->modified = modified;
     current_ = key;
     return true;
