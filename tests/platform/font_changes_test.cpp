@@ -84,6 +84,26 @@ TEST_F(FontChanges, TteFileReplacedOrRewrittenIsReadAgain) {
     EXPECT_EQ(LeftEdge(0xE000), -1);
 }
 
+// Metrics and the outline that follows them come from one version of the font; the outline
+// after that sees the change.
+TEST_F(FontChanges, OutlineAfterMetricsKeepsTheirVersionOnlyOnce) {
+    testsupport::WriteFileBytes(Tte("slot.tte"), BoxFont("EUDC", 0xE000, 10));
+    Link("slot.tte");
+    ASSERT_EQ(LeftEdge(0xE000), 10);
+    TEXTMETRICA tm{};
+    ASSERT_TRUE(GetTextMetricsA(dc_, &tm));
+    testsupport::WriteFileBytes(Tte("slot.new"), BoxFont("EUDC", 0xE000, 20));
+    std::filesystem::rename(Tte("slot.new"), Tte("slot.tte"));
+    GLYPHMETRICS gm{};
+    std::vector<char> records(4096);
+    const DWORD size = GetGlyphOutlineW(dc_, 0xE000, GGO_NATIVE, &gm, 4096, records.data(), &kIdentity);
+    ASSERT_NE(size, GDI_ERROR);
+    TTPOLYGONHEADER header;
+    std::memcpy(&header, records.data(), sizeof header);
+    EXPECT_EQ(header.pfxStart.x.value, 10);
+    EXPECT_EQ(LeftEdge(0xE000), 20);
+}
+
 TEST_F(FontChanges, LinkWrittenHereOrByAnotherProcessIsFollowed) {
     for (int x : {10, 20, 30}) testsupport::WriteFileBytes(Tte(std::to_string(x) + ".tte"), BoxFont("EUDC", 0xE000, x));
     Link("10.tte");

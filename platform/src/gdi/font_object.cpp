@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "codepage/cp950.h"
@@ -42,6 +43,8 @@ const std::shared_ptr<FontObject>& StockFont() {
 struct Selection {
     std::weak_ptr<DeviceContext> dc;  // tells a live DC from a later one at the same address
     std::shared_ptr<FontObject> font;
+    // The change check of GetTextMetrics, handed to the next outline of the same selection.
+    std::optional<uint64_t> measuredGeneration;
 };
 
 struct Selections {
@@ -70,6 +73,27 @@ const FontFace* FindFamily(const std::vector<FontFace>& faces, std::string_view 
 
 int64_t RoundDiv(int64_t num, int64_t den) {
     return num >= 0 ? (num + den / 2) / den : -((-num + den / 2) / den);
+}
+
+uint64_t MeasureGeneration(HDC dc) {
+    const uint64_t generation = ChangeGeneration();
+    Selections& s = TheSelections();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (auto it = s.byDc.find(dc); it != s.byDc.end()) it->second.measuredGeneration = generation;
+    return generation;
+}
+
+uint64_t OutlineGeneration(HDC dc) {
+    {
+        Selections& s = TheSelections();
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (auto it = s.byDc.find(dc); it != s.byDc.end() && it->second.measuredGeneration) {
+            const uint64_t generation = *it->second.measuredGeneration;
+            it->second.measuredGeneration.reset();
+            return generation;
+        }
+    }
+    return ChangeGeneration();
 }
 
 std::shared_ptr<FontObject> SelectedFont(HDC dc) {
@@ -227,7 +251,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj) {
     std::shared_ptr<FontObject> previous = StockFont();
     auto it = s.byDc.find(dc);
     if (it != s.byDc.end() && it->second.dc.lock() == dcObj) previous = it->second.font;
-    s.byDc[dc] = Selection{dcObj, font};
+    s.byDc[dc] = Selection{dcObj, font, std::nullopt};
     return previous.get();
 }
 
@@ -252,7 +276,7 @@ BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA tm) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const auto realized = RealizeFont(font->logFont(), ChangeGeneration());
+    const auto realized = RealizeFont(font->logFont(), MeasureGeneration(dc));
     if (!realized) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

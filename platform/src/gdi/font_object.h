@@ -34,6 +34,12 @@ struct RealizedFont {
     int64_t xNum = 1, xDen = 1;
 };
 
+// The change generation for GetTextMetrics on dc. The next outline of the same selection is
+// answered at that generation too, so that metrics and outline come from one version of the
+// font, and a measure-then-outline pair checks for changes once; any later call checks anew.
+uint64_t MeasureGeneration(HDC dc);
+uint64_t OutlineGeneration(HDC dc);
+
 // The font selected into dc (the stock font when none was), or null for a bad DC.
 std::shared_ptr<FontObject> SelectedFont(HDC dc);
 

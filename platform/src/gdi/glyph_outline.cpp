@@ -264,7 +264,7 @@ DWORD GlyphOutline(HDC dc, uint32_t code, UINT format, LPGLYPHMETRICS metrics, D
         SetLastError(ERROR_INVALID_PARAMETER);
         return GDI_ERROR;
     }
-    const uint64_t generation = ChangeGeneration();
+    const uint64_t generation = OutlineGeneration(dc);
     const auto rf = RealizeFont(font->logFont(), generation);
     if (!rf) {
         SetLastError(ERROR_INVALID_HANDLE);
